@@ -1,0 +1,96 @@
+// The database access layer: connections, record sets and commands over SQLite files, with
+// statements written in the system's SQL dialect and translated on the way in.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frame/value.h"
+
+struct sqlite3;
+
+namespace ravadid::db {
+
+struct ConnectionHandle;  // the open SQLite handle, shared with record sets that use it
+
+class Connection {
+ public:
+  Connection();
+  ~Connection();
+  Connection(Connection&&) noexcept;
+  Connection& operator=(Connection&&) noexcept;
+
+  // Opens an existing database file. A missing file is an error (never created):
+  // VbError(kDatabase, "Could not find file '<path>'.").
+  void open(const std::string& path);
+  bool isOpen() const;
+  void close();  // no-op when closed
+  // Runs one statement of the dialect; returns the number of rows changed.
+  long execute(std::string_view sql);
+  const std::string& path() const;
+  sqlite3* handle() const;
+  std::shared_ptr<ConnectionHandle> shared() const;
+
+ private:
+  std::shared_ptr<ConnectionHandle> handle_;
+  std::string path_;
+};
+
+enum class CursorType { ForwardOnly, Keyset, Dynamic, Static };
+enum class LockType { ReadOnly, Pessimistic, Optimistic, BatchOptimistic };
+
+class Recordset {
+ public:
+  Recordset();
+  ~Recordset();
+  Recordset(Recordset&&) noexcept;
+  Recordset& operator=(Recordset&&) noexcept;
+
+  // A static read-only open reads every row at once (exact record count). An updatable open
+  // (any lock but ReadOnly) needs a plain single-table select and allows addNew/update.
+  void open(std::string_view sql, Connection& connection, CursorType cursor = CursorType::Static,
+            LockType lock = LockType::ReadOnly);
+  bool isOpen() const;
+  void close();
+
+  bool eof() const;
+  bool bof() const;
+  long recordCount() const;
+  void moveFirst();
+  void moveNext();
+  void movePrevious();
+  void moveLast();
+  void move(long rows);  // relative to the current row
+
+  // Field of the current row by name (ignoring case). Error 3265 for an unknown name,
+  // 3021 when there is no current row.
+  Value field(std::string_view name) const;
+  bool hasField(std::string_view name) const;
+  int fieldCount() const;
+  std::string fieldName(int index) const;
+
+  // Searches from the current row forward for a criterion of the form "CODE = 'value'"
+  // (text compared ignoring case); positions on the match or at end of file.
+  void find(std::string_view criterion);
+
+  void addNew();
+  void setField(std::string_view name, Value value);
+  // Writes the current row (inserting an added one). After inserting, the row is read back,
+  // so a key the database assigns (TRIPNUM) is readable.
+  void update();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Which columns hold booleans; the schema registers them ("TABLE", "COLUMN", ignoring case).
+// Fields of such columns read as Boolean values; DATETIME columns read as dates.
+void registerBooleanColumn(std::string_view table, std::string_view column);
+
+// Translates a statement of the system's SQL dialect into SQLite's.
+std::string translateSql(std::string_view dialectSql);
+
+}  // namespace ravadid::db

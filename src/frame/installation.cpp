@@ -1,0 +1,76 @@
+#include "frame/installation.h"
+
+#include <sqlite3.h>
+
+#include <fstream>
+#include <stdexcept>
+
+#include "frame/connections.h"
+
+namespace ravadid {
+namespace {
+
+void writeNewFile(const std::filesystem::path& path, const std::string& content,
+                  InitResult& result) {
+  if (std::filesystem::exists(path)) {
+    result.kept.push_back(path.string());
+    return;
+  }
+  std::ofstream out(path, std::ios::binary);
+  out << content;
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+  result.created.push_back(path.string());
+}
+
+void createDatabase(const std::filesystem::path& path, InitResult& result) {
+  if (std::filesystem::exists(path)) {
+    result.kept.push_back(path.string());
+    return;
+  }
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL;", nullptr, nullptr, nullptr);
+  std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+  sqlite3_close(db);
+  if (rc != SQLITE_OK) throw std::runtime_error("cannot create " + path.string() + ": " + message);
+  result.created.push_back(path.string());
+}
+
+std::string tripIni() {
+  return "[P.L.X. Options]\n"
+         "SessionTimeOut=20\n"
+         "DOTNETInstalled=False\n"
+         "CalendarUrl=\n"
+         "InquiryUrl=\n"
+         "SmtpServer=localhost\n"
+         "SmtpPort=25\n"
+         "SmtpAuthentication=False\n"
+         "SmtpUsername=\n"
+         "SmtpPassword=\n"
+         "EmailFromAddress=fieldtrips@localhost\n"
+         "EmailFromName=Field Trips\n";
+}
+
+}  // namespace
+
+InitResult initInstallation(const std::filesystem::path& rootIn, bool /*demo*/) {
+  InitResult result;
+  std::filesystem::path root = std::filesystem::absolute(rootIn);
+  std::filesystem::path data = root / "Data" / "Larkdale";
+  std::filesystem::path logs = root / "RavadidLarkdale";
+  for (const auto& dir : {root, data, logs}) {
+    if (std::filesystem::create_directories(dir)) result.created.push_back(dir.string());
+  }
+  std::string rootText = root.string();
+  if (rootText.back() != '/') rootText += '/';
+  writeNewFile(root / "registry.ini",
+               "[HKEY_LOCAL_MACHINE\\Software\\Brantwell Datacraft, Inc.\\Pelix Fleet Desk "
+               "(P.L.X.) - Field Trip]\nINIPath=" +
+                   rootText + "\n",
+               result);
+  writeNewFile(root / "trip.ini", tripIni(), result);
+  for (const char* file : {kTripFile, kUsersFile, kRequestsFile}) createDatabase(data / file, result);
+  return result;
+}
+
+}  // namespace ravadid

@@ -1,0 +1,48 @@
+#include "frame/pages.h"
+
+#include "frame/placeholder_page.h"
+#include "signin/logout_page.h"
+
+namespace ravadid {
+
+std::shared_ptr<const PageRegistry> makeStandardPages() {
+  auto pages = std::make_shared<PageRegistry>();
+  pages->add(std::make_unique<LogoutPage>());
+
+  // Pages still to be built answer with a placeholder; checked handlers already check.
+  struct Pending {
+    const char* name;
+    const char* title;
+    std::vector<std::string> events;
+    std::vector<std::string> checked;
+  };
+  const Pending pending[] = {
+      {"Login", "Sign In", {"LoginValidateUser"}, {}},
+      {"LookupCust", "Customer Lookup", {"FindCusts", "RetwSelected"}, {"FindCusts", "RetwSelected"}},
+      {"LookupDest", "Destination Lookup", {"FindDests", "RetwSelected"}, {"FindDests", "RetwSelected"}},
+      {"LookupFund", "Fund Lookup", {"FindFunds", "RetwSelected"}, {"FindFunds", "RetwSelected"}},
+      {"PrintReport", "Print Report", {"PrintReport"}, {}},
+      {"RequestDetail",
+       "Trip Request",
+       {"TripRequestDetail"},
+       {"Respond", "TripRequestDetail", "UserEvent"}},
+      {"RequestSearch",
+       "Work With Trip Requests",
+       {"Navigate", "TripRequests"},
+       {"Respond", "Navigate", "TripRequests"}},
+      {"TripReport1", "Trip Report", {"TripReport1"}, {}},
+      {"TripReport2", "Trip Report", {"TripReport2"}, {}},
+      {"TripRequestDetailPrint", "Trip Request", {}, {"Respond"}},
+      {"TripRequestReport1", "Trip Request Report", {"TripRequestReport1"}, {}},
+      {"TripRequestReport2", "Trip Request Report", {"TripRequestReport2"}, {}},
+      {"TripSearch", "Field Trips", {"FieldTrips"}, {"FieldTrips"}},
+      {"TripSummaryReport", "Summary Report", {"TripSummaryReport"}, {}},
+      {"tkDetails", "Technical Details", {}, {}},
+      {"TKTechDetails", "Technical Details", {}, {}},
+  };
+  for (const Pending& p : pending)
+    pages->add(std::make_unique<PlaceholderPage>(p.name, p.title, p.events, p.checked));
+  return pages;
+}
+
+}  // namespace ravadid

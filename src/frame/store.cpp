@@ -1,0 +1,71 @@
+#include "frame/store.h"
+
+#include <cctype>
+
+#include "frame/runtime.h"
+
+namespace ravadid {
+
+std::size_t CaseInsensitiveHash::operator()(std::string_view s) const {
+  // FNV-1a over the upper-cased bytes.
+  std::size_t h = 14695981039346656037ull;
+  for (unsigned char c : s) {
+    h ^= static_cast<unsigned char>(std::toupper(c));
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+bool CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const {
+  return vb::equalsIgnoreCase(a, b);
+}
+
+Value Store::get(std::string_view key) const {
+  std::lock_guard lock(mutex_);
+  auto it = items_.find(key);
+  return it == items_.end() ? Value() : it->second;
+}
+
+std::string Store::text(std::string_view key) const {
+  Value v = get(key);
+  if (v.isEmpty() || v.isNull() || v.isList()) return {};
+  return vb::CStr(v);
+}
+
+void Store::set(std::string_view key, Value value) {
+  std::lock_guard lock(mutex_);
+  auto it = items_.find(key);
+  if (it == items_.end()) {
+    items_.emplace(std::string(key), std::move(value));
+  } else {
+    it->second = std::move(value);
+  }
+}
+
+void Store::remove(std::string_view key) {
+  std::lock_guard lock(mutex_);
+  auto it = items_.find(key);
+  if (it != items_.end()) items_.erase(it);
+}
+
+bool Store::contains(std::string_view key) const {
+  std::lock_guard lock(mutex_);
+  return items_.find(key) != items_.end();
+}
+
+void Store::clear() {
+  std::lock_guard lock(mutex_);
+  items_.clear();
+}
+
+std::size_t Store::size() const {
+  std::lock_guard lock(mutex_);
+  return items_.size();
+}
+
+void Store::forEach(const std::function<void(const std::string&, const Value&)>& f) const {
+  std::lock_guard lock(mutex_);
+  for (const auto& [k, v] : items_) f(k, v);
+}
+
+}  // namespace ravadid

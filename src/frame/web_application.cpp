@@ -1,0 +1,79 @@
+#include "frame/web_application.h"
+
+#include <atomic>
+#include <exception>
+
+#include "frame/application.h"
+#include "frame/page_object.h"
+#include "frame/site_settings.h"
+#include "frame/template.h"
+#include "frame/text.h"
+
+namespace ravadid {
+namespace {
+
+std::string withSlash(const std::filesystem::path& p) {
+  std::string s = p.string();
+  if (s.empty() || s.back() != '/') s += '/';
+  return s;
+}
+
+std::atomic<std::uint64_t> nextApplicationId{1};
+
+// A chain of next page objects longer than this is a loop in the page code.
+constexpr int kMaxNextItems = 8;
+
+void notFound(Exchange& exchange, std::string_view pageObject) {
+  exchange.setStatus(404);
+  exchange.write("<!DOCTYPE html><html><head><title>Not Found</title></head><body>"
+                 "<h1>Not Found</h1><p>The page object &quot;" +
+                 htmlEscape(pageObject) + "&quot; does not exist.</p></body></html>");
+}
+
+}  // namespace
+
+std::string Installation::rootText() const { return withSlash(root); }
+std::string Installation::siteText() const { return withSlash(site); }
+
+WebApplication::WebApplication(Installation installation, std::shared_ptr<const PageRegistry> pages)
+    : installation_(std::move(installation)),
+      pages_(std::move(pages)),
+      templates_(std::make_unique<TemplateCache>()),
+      id_(nextApplicationId++) {}
+
+WebApplication::~WebApplication() = default;
+
+void WebApplication::handle(Exchange& exchange) {
+  try {
+    Ravadid app(*this, exchange, id_);  // WebClass_Initialize; BeginRequest does nothing
+    std::string pageName = exchange.query("WCI");
+    if (pageName.empty()) {
+      WebClass_Start(app);
+    } else {
+      const PageObject* page = pages_->find(pageName);
+      if (!page) return notFound(exchange, pageName);
+      std::string event = exchange.query("WCE");
+      if (event.empty()) {
+        page->respond(app);
+      } else if (std::string declared = page->declaredEvent(event); !declared.empty()) {
+        page->onEvent(app, declared);
+      } else {
+        page->userEvent(app, event);
+      }
+    }
+    for (int i = 0; i < kMaxNextItems; ++i) {
+      std::string next = app.takeNextItem();
+      if (next.empty()) break;
+      const PageObject* page = pages_->find(next);
+      if (!page) return notFound(exchange, next);
+      page->respond(app);
+    }
+    // EndRequest and Terminate do nothing.
+  } catch (const std::exception& e) {
+    // Handlers trap their own errors; this only guards the server against a stray one.
+    exchange.setStatus(500);
+    exchange.write("<p>" + htmlEscape(e.what()) + "</p>");
+  }
+}
+
+}  // namespace ravadid

@@ -1,0 +1,52 @@
+// The web application as the server sees it: the installation, the page objects, the
+// application store and the template cache, shared by every request of the process.
+#pragma once
+
+#include <filesystem>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "frame/host/exchange.h"
+#include "frame/store.h"
+
+namespace ravadid {
+
+struct Installation {
+  std::filesystem::path root;  // ROOT: data, logs, registry.ini, trip.ini
+  std::filesystem::path site;  // SITE: templates, style sheets, images
+  // "ROOT/" and "SITE/" as text ending in "/".
+  std::string rootText() const;
+  std::string siteText() const;
+};
+
+class PageRegistry;
+class TemplateCache;
+
+class WebApplication {
+ public:
+  WebApplication(Installation installation, std::shared_ptr<const PageRegistry> pages);
+  ~WebApplication();
+
+  // Runs one request for the page: creates the application object, raises its events in order
+  // and leaves the response in the exchange. Never throws.
+  void handle(Exchange& exchange);
+
+  const Installation& installation() const { return installation_; }
+  Store& applicationStore() { return application_; }
+  TemplateCache& templates() { return *templates_; }
+  const PageRegistry& pages() const { return *pages_; }
+
+ private:
+  Installation installation_;
+  std::shared_ptr<const PageRegistry> pages_;
+  std::unique_ptr<TemplateCache> templates_;
+  Store application_;
+  std::uint64_t id_;
+};
+
+// The page's path, and the URL the application's own links use.
+inline constexpr const char* kPagePath = "/RavadidLarkdale.asp";
+inline constexpr const char* kPageName = "RavadidLarkdale.asp";
+
+}  // namespace ravadid
