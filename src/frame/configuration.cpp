@@ -5,35 +5,170 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 
 #include "frame/application.h"
+#include "frame/errors.h"
+#include "frame/runtime.h"
 
 namespace ravadid {
+namespace {
+
+// The message facility: diagnostics go to standard error.
+void message(std::string_view title, std::string_view text) {
+  std::cerr << title << ": " << text << '\n';
+}
+
+std::string trimBlanks(std::string_view s) {
+  std::size_t b = s.find_first_not_of(" \t\r\n");
+  if (b == std::string_view::npos) return {};
+  std::size_t e = s.find_last_not_of(" \t\r\n");
+  return std::string(s.substr(b, e - b + 1));
+}
+
+// Finds key in [section] of an INI file; nullopt when the file, section or key is missing.
+std::optional<std::string> iniLookup(const std::string& file, std::string_view section,
+                                     std::string_view key) {
+  std::ifstream in(file);
+  if (!in) return std::nullopt;
+  std::string line;
+  bool inSection = false;
+  while (std::getline(in, line)) {
+    std::string t = trimBlanks(line);
+    if (t.empty() || t[0] == ';') continue;
+    if (t.front() == '[') {
+      std::size_t close = t.find(']');
+      inSection = close != std::string::npos && vb::equalsIgnoreCase(t.substr(1, close - 1), section);
+      continue;
+    }
+    if (!inSection) continue;
+    std::size_t eq = t.find('=');
+    if (eq == std::string::npos) continue;
+    if (!vb::equalsIgnoreCase(trimBlanks(t.substr(0, eq)), key)) continue;
+    std::string value = trimBlanks(t.substr(eq + 1));
+    // The reader drops one pair of quotes around a value.
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    return value;
+  }
+  return std::nullopt;
+}
+
+void logLine(const Ravadid& app, std::string_view prefix, std::string_view text) {
+  std::string line(prefix);
+  line.append(text);
+  debugLog(app, line);
+}
+
+}  // namespace
+
+std::string RegistryGetKeyValue(const Ravadid& app, std::string_view rootKey,
+                                std::string_view keyPath, std::string_view valueName) {
+  std::string section(rootKey);
+  section.append("\\").append(keyPath);
+  auto value = iniLookup((app.installation().root / "registry.ini").string(), section, valueName);
+  if (!value) return {};
+  // A text value ends at its first NUL character.
+  return value->substr(0, value->find('\0'));
+}
+
+std::size_t readPrivateProfileString(std::string_view section, std::string_view key,
+                                     std::string_view defaultValue, std::string& buffer,
+                                     std::size_t bufferSize, const std::string& file) {
+  auto value = iniLookup(file, section, key);
+  std::string result = value ? *value : trimBlanks(defaultValue);
+  // The buffer keeps its last character for the terminating NUL.
+  if (bufferSize == 0) return 0;
+  if (result.size() > bufferSize - 1) result.resize(bufferSize - 1);
+  buffer = result;
+  return value ? result.size() : 0;
+}
+
+std::string INIGetSettingString(Ravadid& app, std::string_view strSection,
+                                std::string_view strKeyName, const std::string& strFile,
+                                std::string_view defaultValue) {
+  try {
+    logLine(app, "In INIGetSettingString Starting ", "");
+    logLine(app, "In INIGetSettingString strSection: ", strSection);
+    logLine(app, "In INIGetSettingString strKeyName: ", strKeyName);
+    logLine(app, "In INIGetSettingString strFile: ", strFile);
+    std::string buffer;
+    std::size_t count = readPrivateProfileString(strSection, strKeyName, defaultValue, buffer,
+                                                 256, strFile);
+    if (count == 0) raise(8, "");
+    std::string result = buffer.substr(0, count);
+    // The mail password never goes into the log.
+    logLine(app, "In INIGetSettingString: ",
+            vb::equalsIgnoreCase(strKeyName, "SmtpPassword") ? "********" : result);
+    return result;
+  } catch (const VbError& e) {
+    if (e.number() == 8) {
+      app.errorText() = "Error in Procedure: INIGetSettingString of Module: ChkEligWeb.  Error reading " +
+                        strFile + ", " + std::string(strSection) + " - " + std::string(strKeyName) +
+                        ".  Please make sure the appropriate user has permissions to read this "
+                        "file and that the lastest version of the ini file is in the correct path. "
+                        " Contact the transportation webmaster.";
+    } else {
+      app.errorText() = errorReport("INIGetSettingString", kModuleConfiguration, e.number(),
+                                    e.description(), true);
+    }
+    return {};
+  }
+}
+
+std::string GetTripOption(Ravadid& app, std::string_view keyName) {
+  std::string folder = RegistryGetKeyValue(app, "HKEY_LOCAL_MACHINE", kRegistryKey, "INIPath");
+  // Several installations on one server each keep trip.ini in their own web folder.
+  if (vb::UCase(folder) == "MULTIPLE") folder = app.worker().applicationFolder;
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return INIGetSettingString(app, kOptionsSection, keyName, folder + "trip.ini", "");
+}
+
+int16_t getSessionTimeOut(Ravadid& app) { return vb::CInt(GetTripOption(app, "SessionTimeOut")); }
+bool getDOTNETInstalled(Ravadid& app) {
+  return vb::UCase(GetTripOption(app, "DOTNETInstalled")) == "TRUE";
+}
+std::string getCalendarUrl(Ravadid& app) { return GetTripOption(app, "CalendarUrl"); }
+std::string getInquiryUrl(Ravadid& app) { return GetTripOption(app, "InquiryUrl"); }
+std::string getSmtpServer(Ravadid& app) { return GetTripOption(app, "SmtpServer"); }
+std::string getSmtpPort(Ravadid& app) { return GetTripOption(app, "SmtpPort"); }
+// Only the exact word counts: "TRUE" is off.
+bool getSmtpAuthentication(Ravadid& app) { return GetTripOption(app, "SmtpAuthentication") == "True"; }
+std::string getSmtpUsername(Ravadid& app) { return GetTripOption(app, "SmtpUsername"); }
+std::string getSmtpPassword(Ravadid& app) { return GetTripOption(app, "SmtpPassword"); }
+std::string getEmailFromAddress(Ravadid& app) { return GetTripOption(app, "EmailFromAddress"); }
+std::string getEmailFromName(Ravadid& app) { return GetTripOption(app, "EmailFromName"); }
 
 void SetTripPaths(Ravadid& app) {
-  debugLog(app, "Starting SetTripPaths");
-  std::string path = (app.installation().root / "Data" / "Larkdale").string();
-  if (path.empty() || path.back() != '/') path += '/';
-  app.worker().strTripDataPath = path;
-  debugLog(app, "Ending SetTripPaths");
+  try {
+    debugLog(app, "Starting SetTripPaths");
+    std::string path = (app.installation().root / "Data" / "Larkdale").string();
+    if (path.empty() || path.back() != '/') path += '/';
+    app.worker().strTripDataPath = path;
+    debugLog(app, "Ending SetTripPaths");
+  } catch (const VbError& e) {
+    app.errorText() =
+        errorReport("SetTripPaths", "SetTripPaths", e.number(), e.description(), true);
+  }
 }
 
 bool AppendToTextFile(const std::string& path, std::string_view text) {
   std::string line(text);
-  line += "\r\n";
+  line += '\n';
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (fd < 0) {
     int number = errno;
-    std::cerr << "AppendToTextFile: Error: " << number << ". " << std::strerror(number) << '\n';
+    message("AppendToTextFile", "Error: " + std::to_string(number) + ". " + std::strerror(number));
     return false;
   }
-  // O_APPEND makes each write land whole at the end of the file.
+  // O_APPEND with a single write puts each line whole at the end of the file.
   ssize_t written = ::write(fd, line.data(), line.size());
   int number = errno;
   ::close(fd);
   if (written != static_cast<ssize_t>(line.size())) {
-    std::cerr << "AppendToTextFile: Error: " << number << ". " << std::strerror(number) << '\n';
+    message("AppendToTextFile", "Error: " + std::to_string(number) + ". " + std::strerror(number));
     return false;
   }
   return true;

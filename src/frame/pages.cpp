@@ -1,12 +1,14 @@
 #include "frame/pages.h"
 
 #include "frame/placeholder_page.h"
+#include "signin/login_page.h"
 #include "signin/logout_page.h"
 
 namespace ravadid {
 
 std::shared_ptr<const PageRegistry> makeStandardPages() {
   auto pages = std::make_shared<PageRegistry>();
+  pages->add(std::make_unique<LoginPage>());
   pages->add(std::make_unique<LogoutPage>());
 
   // Pages still to be built answer with a placeholder; checked handlers already check.
@@ -17,7 +19,6 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
     std::vector<std::string> checked;
   };
   const Pending pending[] = {
-      {"Login", "Sign In", {"LoginValidateUser"}, {}},
       {"LookupCust", "Customer Lookup", {"FindCusts", "RetwSelected"}, {"FindCusts", "RetwSelected"}},
       {"LookupDest", "Destination Lookup", {"FindDests", "RetwSelected"}, {"FindDests", "RetwSelected"}},
       {"LookupFund", "Fund Lookup", {"FindFunds", "RetwSelected"}, {"FindFunds", "RetwSelected"}},

@@ -3,6 +3,7 @@
 #include "frame/application.h"
 #include "frame/connections.h"
 #include "frame/text.h"
+#include "signin/district_tags.h"
 
 namespace ravadid {
 
@@ -13,17 +14,7 @@ void LogoutPage::respond(Ravadid& app) const {
 }
 
 void LogoutPage::processTag(Ravadid& app, TagEvent& tag) const {
-  static constexpr std::pair<const char*, const char*> kDistrictTags[] = {
-      {"wc@Name", "DISTNAME"},
-      {"WC@ADDR1", "DISTADDR1"},
-      {"WC@CITYSTZIP", "DISTCITYSTZIP"},
-      {"WC@PHONE", "DISTPHONE"}};
-  for (auto [tagName, key] : kDistrictTags) {
-    if (tag.is(tagName)) {
-      tag.contents = htmlEscape(app.application().text(key));
-      return;
-    }
-  }
+  if (replaceDistrictTag(app, tag)) return;
   if (tag.is("WC@TIMEOUT")) {
     if (!app.timeoutMessage.empty())
       tag.contents = "<p align='center'>" + htmlEscape(app.timeoutMessage) + "</p><p>&nbsp;</p>";
