@@ -1,0 +1,113 @@
+#include "frame/text.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "frame/errors.h"
+#include "frame/runtime.h"
+
+namespace ravadid {
+namespace {
+
+bool isUnreserved(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '_' || c == '.' || c == '~';
+}
+
+std::string numberLiteral(double value) {
+  char buf[64];
+  auto result = std::to_chars(buf, buf + sizeof buf, value);  // shortest text that reads back
+  std::string text(buf, result.ptr);
+  for (char& c : text) {
+    if (c == 'e') c = 'E';
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string htmlEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string urlEncode(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : text) {
+    if (isUnreserved(c)) {
+      out += c;
+    } else {
+      const auto byte = static_cast<unsigned char>(c);
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    }
+  }
+  return out;
+}
+
+std::string sqlTextBody(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == '\0') continue;  // a NUL would cut the statement short at the engine
+    if (c == '\'') out += '\'';
+    out += c;
+  }
+  return out;
+}
+
+std::string sqlText(std::string_view text) {
+  return "'" + sqlTextBody(text) + "'";
+}
+
+std::string sqlWhole(std::string_view text) {
+  return std::to_string(vb::CLng(Value(text)));
+}
+
+std::string sqlNumber(std::string_view text) {
+  return numberLiteral(vb::CDbl(Value(text)));
+}
+
+std::string sqlDate(std::string_view text) {
+  std::optional<double> serial = vb::parseDate(text);
+  if (!serial) raiseTypeMismatch();
+  return sqlDate(*serial);
+}
+
+std::string sqlDate(double serial) {
+  const vb::DateParts p = vb::dateParts(serial);
+  char buf[64];
+  if (p.hour == 0 && p.minute == 0 && p.second == 0) {
+    std::snprintf(buf, sizeof buf, "#%d/%d/%04d#", p.month, p.day, p.year);
+  } else {
+    std::snprintf(buf, sizeof buf, "#%d/%d/%04d %d:%02d:%02d#", p.month, p.day, p.year, p.hour,
+                  p.minute, p.second);
+  }
+  return buf;
+}
+
+}  // namespace ravadid
