@@ -20,8 +20,8 @@ std::string errorReport(std::string_view procedure, std::string_view module, lon
   return report;
 }
 
-Ravadid::Ravadid(WebApplication& web, Exchange& exchange, std::uint64_t applicationId)
-    : web_(web), exchange_(exchange), worker_(workerState(applicationId)) {
+Ravadid::Ravadid(WebApplication& web, Exchange& exchange)
+    : web_(web), exchange_(exchange), worker_(workerState(web.id())) {
   // WebClass_Initialize: every request starts without an error.
   worker_.errorText = "NA";
 }

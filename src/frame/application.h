@@ -39,7 +39,7 @@ std::string errorReport(std::string_view procedure, std::string_view module, lon
 
 class Ravadid {
  public:
-  Ravadid(WebApplication& web, Exchange& exchange, std::uint64_t applicationId);
+  Ravadid(WebApplication& web, Exchange& exchange);
 
   // ---- Host -----------------------------------------------------------------------------
   Exchange& exchange() { return exchange_; }

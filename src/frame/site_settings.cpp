@@ -74,7 +74,7 @@ void storeDistrict(Ravadid& app) {
     a.set("DISTRICT.TOTAL_TRIPS_LIMIT", Value::integer(0));
   } else {
     rs.moveFirst();
-    auto text = [&](const char* column) { return db::NullToSpace(rs.field(column)); };
+    auto text = [&](const char* column) { return NullToSpace(rs.field(column)); };
     a.set("DISTNAME", text("DISTNAME"));
     a.set("DISTADDR1", text("DISTADDR1"));
     a.set("DISTPHONE", text("DISTPHONE"));
@@ -86,10 +86,10 @@ void storeDistrict(Ravadid& app) {
     a.set("AUTOFILL_TRIPS", text("AUTOFILL"));
     a.set("VIEW_OTHER_SCHOOLS", text("VIEW_OTHER_SCHOOLS"));
     a.set("DISTRICT.FUND_DD", text("FUND_DD"));
-    a.set("DISTRICT.DEPDT_LEADTIME", Value::whole(db::NullToLong(rs.field("DEPDT_LEADTIME"))));
+    a.set("DISTRICT.DEPDT_LEADTIME", Value::whole(NullToLong(rs.field("DEPDT_LEADTIME"))));
     a.set("DISTRICT.DEPDT_LEADTIME_HARDWARN", text("DEPDT_LEADTIME_HARDWARN"));
     a.set("DISTRICT.USECUSTFUND", text("USECUSTFUND"));
-    a.set("DISTRICT.TOTAL_TRIPS_LIMIT", Value::whole(db::NullToLong(rs.field("TOTAL_TRIPS_LIMIT"))));
+    a.set("DISTRICT.TOTAL_TRIPS_LIMIT", Value::whole(NullToLong(rs.field("TOTAL_TRIPS_LIMIT"))));
     a.set("DISTRICT.TOTAL_TRIPS_LIMIT_MESSAGE", text("TOTAL_TRIPS_LIMIT_MESSAGE"));
     a.set("DISTRICT.TOTAL_TRIPS_HARDWARN", text("TOTAL_TRIPS_HARDWARN"));
   }
@@ -104,7 +104,7 @@ void storeRequiredFields(Ravadid& app) {
   if (hasRow) rs.moveFirst();
   for (auto [key, column] : kRequiredFields) {
     a.set(std::string("TRIP_REQ_REQUIRED.") + key,
-          hasRow ? db::NullToSpace(rs.field(column)) : std::string());
+          hasRow ? NullToSpace(rs.field(column)) : std::string());
   }
   rs.close();
 }

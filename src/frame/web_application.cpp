@@ -45,7 +45,7 @@ WebApplication::~WebApplication() = default;
 
 void WebApplication::handle(Exchange& exchange) {
   try {
-    Ravadid app(*this, exchange, id_);  // WebClass_Initialize; BeginRequest does nothing
+    Ravadid app(*this, exchange);  // WebClass_Initialize; BeginRequest does nothing
     std::string pageName = exchange.query("WCI");
     if (pageName.empty()) {
       WebClass_Start(app);

@@ -36,6 +36,8 @@ class WebApplication {
   Store& applicationStore() { return application_; }
   TemplateCache& templates() { return *templates_; }
   const PageRegistry& pages() const { return *pages_; }
+  // Distinguishes this application's per-worker state from another's in the same process.
+  std::uint64_t id() const { return id_; }
 
  private:
   Installation installation_;
