@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "frame/connections.h"
+#include "frame/schema.h"
 
 namespace ravadid {
 namespace {
@@ -31,8 +32,19 @@ void createDatabase(const std::filesystem::path& path, InitResult& result) {
   int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL;", nullptr, nullptr, nullptr);
   std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+  if (rc == SQLITE_OK) {
+    try {
+      schema::createSchema(db, path.filename().string());
+    } catch (const std::exception& e) {
+      rc = SQLITE_ERROR;
+      message = e.what();
+    }
+  }
   sqlite3_close(db);
-  if (rc != SQLITE_OK) throw std::runtime_error("cannot create " + path.string() + ": " + message);
+  if (rc != SQLITE_OK) {
+    std::filesystem::remove(path);  // a half-made file would be kept by the next init
+    throw std::runtime_error("cannot create " + path.string() + ": " + message);
+  }
   result.created.push_back(path.string());
 }
 

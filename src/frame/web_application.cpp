@@ -5,6 +5,7 @@
 
 #include "frame/application.h"
 #include "frame/page_object.h"
+#include "frame/schema.h"
 #include "frame/site_settings.h"
 #include "frame/template.h"
 #include "frame/text.h"
@@ -39,7 +40,9 @@ WebApplication::WebApplication(Installation installation, std::shared_ptr<const 
     : installation_(std::move(installation)),
       pages_(std::move(pages)),
       templates_(std::make_unique<TemplateCache>()),
-      id_(nextApplicationId++) {}
+      id_(nextApplicationId++) {
+  schema::registerSchemaColumnTypes();
+}
 
 WebApplication::~WebApplication() = default;
 
