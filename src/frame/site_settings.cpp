@@ -5,37 +5,41 @@
 #include "frame/db/database.h"
 #include "frame/db/nulls.h"
 #include "frame/runtime.h"
+#include "frame/schema.h"
 
 namespace ravadid {
 namespace {
 
-// The required-field keys and the TRIPREQ_REQUIRED column each is read from.
+using namespace schema;
+
+// The required-field keys (after "TRIP_REQ_REQUIRED.") and the column each is read from; the
+// first three keys are shorter than their columns.
 constexpr std::pair<const char*, const char*> kRequiredFields[] = {
-    {"REQUEST_DATE_REQ", "REQUEST_DATE_REQUIRED"},
-    {"FUND_REQ", "FUND_REQUIRED"},
-    {"CUSTOMER_REQ", "CUSTOMER_REQUIRED"},
-    {"CONTACT_REQ", "CONTACT_REQ"},
-    {"DESTINATION_REQ", "DESTINATION_REQ"},
-    {"DEPDATE_REQ", "DEPDATE_REQ"},
-    {"DEPTIME_REQ", "DEPTIME_REQ"},
-    {"RETDATE_REQ", "RETDATE_REQ"},
-    {"RETTIME_REQ", "RETTIME_REQ"},
-    {"ARRIVETIME_REQ", "ARRIVETIME_REQ"},
-    {"LEAVETIME_REQ", "LEAVETIME_REQ"},
-    {"ESTMILE_REQ", "ESTMILE_REQ"},
-    {"ESTTIME_REQ", "ESTTIME_REQ"},
-    {"NUMSTUDENTS_REQ", "NUMSTUDENTS_REQ"},
-    {"NUMADULTS_REQ", "NUMADULTS_REQ"},
-    {"NUMWHEEL_REQ", "NUMWHEEL_REQ"},
-    {"PURPOSE_REQ", "PURPOSE_REQ"},
-    {"DESTSPEC_REQ", "DESTSPEC_REQ"},
-    {"CUSTSPEC_REQ", "CUSTSPEC_REQ"},
-    {"TRIPCOM_REQ", "TRIPCOM_REQ"},
-    {"PO_REQ", "PO_REQ"},
-    {"TRIPCAT_REQ", "TRIPCAT_REQ"},
-    {"INTTRIPNUM_REQ", "INTTRIPNUM_REQ"},
-    {"GRADE_REQ", "GRADE_REQ"},
-    {"INVOICE_COMMENT_REQ", "INVOICE_COMMENT_REQ"},
+    {"REQUEST_DATE_REQ", tripreq_required::kRequestDateRequired},
+    {"FUND_REQ", tripreq_required::kFundRequired},
+    {"CUSTOMER_REQ", tripreq_required::kCustomerRequired},
+    {tripreq_required::kContactReq, tripreq_required::kContactReq},
+    {tripreq_required::kDestinationReq, tripreq_required::kDestinationReq},
+    {tripreq_required::kDepdateReq, tripreq_required::kDepdateReq},
+    {tripreq_required::kDeptimeReq, tripreq_required::kDeptimeReq},
+    {tripreq_required::kRetdateReq, tripreq_required::kRetdateReq},
+    {tripreq_required::kRettimeReq, tripreq_required::kRettimeReq},
+    {tripreq_required::kArrivetimeReq, tripreq_required::kArrivetimeReq},
+    {tripreq_required::kLeavetimeReq, tripreq_required::kLeavetimeReq},
+    {tripreq_required::kEstmileReq, tripreq_required::kEstmileReq},
+    {tripreq_required::kEsttimeReq, tripreq_required::kEsttimeReq},
+    {tripreq_required::kNumstudentsReq, tripreq_required::kNumstudentsReq},
+    {tripreq_required::kNumadultsReq, tripreq_required::kNumadultsReq},
+    {tripreq_required::kNumwheelReq, tripreq_required::kNumwheelReq},
+    {tripreq_required::kPurposeReq, tripreq_required::kPurposeReq},
+    {tripreq_required::kDestspecReq, tripreq_required::kDestspecReq},
+    {tripreq_required::kCustspecReq, tripreq_required::kCustspecReq},
+    {tripreq_required::kTripcomReq, tripreq_required::kTripcomReq},
+    {tripreq_required::kPoReq, tripreq_required::kPoReq},
+    {tripreq_required::kTripcatReq, tripreq_required::kTripcatReq},
+    {tripreq_required::kInttripnumReq, tripreq_required::kInttripnumReq},
+    {tripreq_required::kGradeReq, tripreq_required::kGradeReq},
+    {tripreq_required::kInvoiceCommentReq, tripreq_required::kInvoiceCommentReq},
 };
 
 void storeConfiguration(Ravadid& app) {
@@ -60,10 +64,10 @@ void storeDistrict(Ravadid& app) {
   db::Recordset rs;
   rs.open("select * from District", app.tripDb());
   if (rs.eof()) {
-    for (const char* key : {"DISTNAME", "DISTADDR1", "DISTPHONE", "DISTCITYSTZIP", "TRANSTITLE",
-                            "DISTRICT.FUND_DD", "DISTRICT.DEPDT_LEADTIME_HARDWARN",
-                            "DISTRICT.USECUSTFUND", "DISTRICT.TOTAL_TRIPS_LIMIT_MESSAGE",
-                            "DISTRICT.TOTAL_TRIPS_HARDWARN"})
+    for (const char* key :
+         {"DISTNAME", "DISTADDR1", "DISTPHONE", "DISTCITYSTZIP", "TRANSTITLE", "DISTRICT.FUND_DD",
+          "DISTRICT.DEPDT_LEADTIME_HARDWARN", "DISTRICT.USECUSTFUND",
+          "DISTRICT.TOTAL_TRIPS_LIMIT_MESSAGE", "DISTRICT.TOTAL_TRIPS_HARDWARN"})
       a.set(key, "");
     // DEFAULTVTYPE keeps whatever an earlier start stored.
     a.set("DEFAULT_CALCNUMDRIVER", Value::boolean(true));
@@ -75,23 +79,25 @@ void storeDistrict(Ravadid& app) {
   } else {
     rs.moveFirst();
     auto text = [&](const char* column) { return NullToSpace(rs.field(column)); };
-    a.set("DISTNAME", text("DISTNAME"));
-    a.set("DISTADDR1", text("DISTADDR1"));
-    a.set("DISTPHONE", text("DISTPHONE"));
-    a.set("DISTCITYSTZIP", text("DISTCITY") + ", " + text("DISTSTATE") + "  " + text("DISTZIP"));
-    a.set("DEFAULT_CALCNUMDRIVER", text("DEFAULT_CALCNUMDRIVER"));
-    a.set("DEFAULTVTYPE", text("DEFAULTVTYPE"));
-    a.set("TRANSTITLE", text("TRANSTITLE"));
-    a.set("AUTOFILL_REQUESTS", text("autofill_requests"));
-    a.set("AUTOFILL_TRIPS", text("AUTOFILL"));
-    a.set("VIEW_OTHER_SCHOOLS", text("VIEW_OTHER_SCHOOLS"));
-    a.set("DISTRICT.FUND_DD", text("FUND_DD"));
-    a.set("DISTRICT.DEPDT_LEADTIME", Value::whole(NullToLong(rs.field("DEPDT_LEADTIME"))));
-    a.set("DISTRICT.DEPDT_LEADTIME_HARDWARN", text("DEPDT_LEADTIME_HARDWARN"));
-    a.set("DISTRICT.USECUSTFUND", text("USECUSTFUND"));
-    a.set("DISTRICT.TOTAL_TRIPS_LIMIT", Value::whole(NullToLong(rs.field("TOTAL_TRIPS_LIMIT"))));
-    a.set("DISTRICT.TOTAL_TRIPS_LIMIT_MESSAGE", text("TOTAL_TRIPS_LIMIT_MESSAGE"));
-    a.set("DISTRICT.TOTAL_TRIPS_HARDWARN", text("TOTAL_TRIPS_HARDWARN"));
+    a.set("DISTNAME", text(district::kDistname));
+    a.set("DISTADDR1", text(district::kDistaddr1));
+    a.set("DISTPHONE", text(district::kDistphone));
+    a.set("DISTCITYSTZIP", text(district::kDistcity) + ", " + text(district::kDiststate) + "  " +
+                               text(district::kDistzip));
+    a.set("DEFAULT_CALCNUMDRIVER", text(district::kDefaultCalcnumdriver));
+    a.set("DEFAULTVTYPE", text(district::kDefaultvtype));
+    a.set("TRANSTITLE", text(district::kTranstitle));
+    a.set("AUTOFILL_REQUESTS", text(district::kAutofillRequests));
+    a.set("AUTOFILL_TRIPS", text(district::kAutofill));
+    a.set("VIEW_OTHER_SCHOOLS", text(district::kViewOtherSchools));
+    a.set("DISTRICT.FUND_DD", text(district::kFundDd));
+    a.set("DISTRICT.DEPDT_LEADTIME", Value::whole(NullToLong(rs.field(district::kDepdtLeadtime))));
+    a.set("DISTRICT.DEPDT_LEADTIME_HARDWARN", text(district::kDepdtLeadtimeHardwarn));
+    a.set("DISTRICT.USECUSTFUND", text(district::kUsecustfund));
+    a.set("DISTRICT.TOTAL_TRIPS_LIMIT",
+          Value::whole(NullToLong(rs.field(district::kTotalTripsLimit))));
+    a.set("DISTRICT.TOTAL_TRIPS_LIMIT_MESSAGE", text(district::kTotalTripsLimitMessage));
+    a.set("DISTRICT.TOTAL_TRIPS_HARDWARN", text(district::kTotalTripsHardwarn));
   }
   rs.close();
 }
