@@ -1,0 +1,445 @@
+#include "frame/host/http_server.h"
+
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "frame/runtime.h"
+
+namespace ravadid {
+namespace {
+
+namespace fs = std::filesystem;
+using httplib::Request;
+using httplib::Response;
+using HandlerResponse = httplib::Server::HandlerResponse;
+
+// Request items by name, ignoring letter case; the first of repeated names wins.
+using Items =
+    std::unordered_map<std::string, std::string, CaseInsensitiveHash, CaseInsensitiveEqual>;
+
+constexpr const char* kHtml = "text/html; charset=utf-8";
+
+// Static files are served only for these extensions, so configuration, data and logs that
+// happen to lie under SITE stay private.
+constexpr std::array<std::string_view, 21> kStaticExtensions = {
+    "css",  "js",  "mjs", "htm", "html", "png",   "jpg", "jpeg", "gif", "ico", "svg",
+    "webp", "bmp", "txt", "pdf", "woff", "woff2", "ttf", "otf",  "map", "json"};
+
+std::string decoded(std::string_view text) {
+  std::string s = httplib::detail::decode_url(std::string(text), true);
+  // A NUL byte is never part of a legitimate field and would cut C strings short downstream.
+  std::erase(s, '\0');
+  return s;
+}
+
+// "a=1&b&c=x%20y" as sent in a query string or a url-encoded body. Split by hand rather than
+// with the library's parser, which keeps only the text after the last "=" of an item.
+Items parseItems(std::string_view text) {
+  Items items;
+  while (!text.empty()) {
+    std::size_t amp = text.find('&');
+    std::string_view item = text.substr(0, amp);
+    text = amp == std::string_view::npos ? std::string_view() : text.substr(amp + 1);
+    if (item.empty()) continue;
+    std::size_t eq = item.find('=');
+    std::string name = decoded(item.substr(0, eq));
+    std::string value = eq == std::string_view::npos ? std::string() : decoded(item.substr(eq + 1));
+    items.try_emplace(std::move(name), std::move(value));
+  }
+  return items;
+}
+
+std::string_view queryText(const Request& req) {
+  std::string_view target = req.target;
+  std::size_t q = target.find('?');
+  return q == std::string_view::npos ? std::string_view() : target.substr(q + 1);
+}
+
+bool isPagePath(std::string_view path) {
+  return vb::equalsIgnoreCase(path, kPagePath);
+}
+
+// The page path as a regular expression that ignores letter case (the library takes patterns
+// without flags).
+std::string caseInsensitivePattern(std::string_view path) {
+  std::string pattern;
+  for (char c : path) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (std::isalpha(u)) {
+      pattern += '[';
+      pattern += static_cast<char>(std::toupper(u));
+      pattern += static_cast<char>(std::tolower(u));
+      pattern += ']';
+    } else if (std::isalnum(u) || c == '/' || c == '_' || c == '-') {
+      pattern += c;
+    } else {
+      pattern += '\\';
+      pattern += c;
+    }
+  }
+  return pattern;
+}
+
+bool isFormPost(const Request& req) {
+  std::string type = vb::LCase(req.get_header_value("Content-Type"));
+  return type.rfind("application/x-www-form-urlencoded", 0) == 0;
+}
+
+std::vector<std::string> cookieHeaders(const Request& req) {
+  std::vector<std::string> values;
+  auto [first, last] = req.headers.equal_range("Cookie");
+  for (auto it = first; it != last; ++it) values.push_back(it->second);
+  return values;
+}
+
+std::string reasonPhrase(int status) {
+  switch (status) {
+    case 400:
+      return "Bad Request";
+    case 403:
+      return "Forbidden";
+    case 404:
+      return "Not Found";
+    case 405:
+      return "Method Not Allowed";
+    case 408:
+      return "Request Timeout";
+    case 413:
+      return "Payload Too Large";
+    case 414:
+      return "URI Too Long";
+    case 416:
+      return "Range Not Satisfiable";
+    case 500:
+      return "Internal Server Error";
+    case 503:
+      return "Service Unavailable";
+    default:
+      return status < 500 ? "Client Error" : "Server Error";
+  }
+}
+
+// ---- The exchange of one page request -----------------------------------------------------
+
+class HttpExchange final : public Exchange {
+ public:
+  HttpExchange(WebApplication& application, const Request& req, Items form, RequestSession& session)
+      : application_(application),
+        req_(req),
+        form_(std::move(form)),
+        query_(parseItems(queryText(req))),
+        session_(session) {}
+
+  std::string form(std::string_view name) const override { return lookup(form_, name); }
+  std::string query(std::string_view name) const override { return lookup(query_, name); }
+  bool hasQuery(std::string_view name) const override { return query_.find(name) != query_.end(); }
+
+  std::string serverVariable(std::string_view name) const override {
+    std::string key = vb::UCase(name);
+    if (key == "APPL_PHYSICAL_PATH") return application_.installation().siteText();
+    if (key == "REQUEST_METHOD") return req_.method;
+    if (key == "REMOTE_ADDR" || key == "REMOTE_HOST") return req_.remote_addr;
+    if (key == "REMOTE_PORT") return std::to_string(req_.remote_port);
+    if (key == "LOCAL_ADDR") return req_.local_addr;
+    if (key == "SERVER_PORT") return std::to_string(req_.local_port);
+    if (key == "SERVER_NAME") return serverName();
+    if (key == "SERVER_PROTOCOL") return req_.version;
+    if (key == "SERVER_SOFTWARE") return std::string("Ravadid/") + RAVADID_VERSION;
+    if (key == "SCRIPT_NAME" || key == "URL" || key == "PATH_INFO") return req_.path;
+    if (key == "QUERY_STRING") return std::string(queryText(req_));
+    if (key == "CONTENT_TYPE") return req_.get_header_value("Content-Type");
+    if (key == "CONTENT_LENGTH") return req_.get_header_value("Content-Length");
+    if (key == "HTTPS") return "off";
+    if (key.rfind("HTTP_", 0) == 0 && key.size() > 5) {
+      std::string header = key.substr(5);
+      std::replace(header.begin(), header.end(), '_', '-');
+      return req_.get_header_value(header);
+    }
+    return {};
+  }
+
+  void write(std::string_view text) override {
+    if (!ended_) body_.append(text);
+  }
+
+  // Ends the response: what was written before is dropped, later writes too.
+  void redirect(std::string_view url) override {
+    if (ended_) return;
+    location_.clear();
+    for (char c : url) {
+      // Control characters would split the header.
+      if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f) location_ += c;
+    }
+    status_ = 302;
+    body_.clear();
+    ended_ = true;
+  }
+
+  void end() override { ended_ = true; }
+  bool ended() const override { return ended_; }
+
+  void setStatus(int status) override {
+    if (status >= 100 && status <= 599 && location_.empty()) status_ = status;
+  }
+
+  Store& session() override { return session_.store(); }
+  void setSessionTimeout(int minutes) override { session_.setTimeoutMinutes(minutes); }
+  int sessionTimeout() const override { return session_.timeoutMinutes(); }
+  void abandonSession() override { session_.abandon(); }
+  void renewSessionId() override { session_.renewId(); }
+
+  void finish(Response& res) {
+    res.status = status_;
+    if (!location_.empty()) {
+      res.set_header("Location", location_);
+    } else {
+      res.set_content(std::move(body_), kHtml);
+    }
+    // Pages show personal data: browsers may keep them, shared caches may not.
+    res.set_header("Cache-Control", "private");
+    if (std::string cookie = session_.finish(); !cookie.empty()) {
+      res.set_header("Set-Cookie", cookie);
+    }
+  }
+
+ private:
+  static std::string lookup(const Items& items, std::string_view name) {
+    auto it = items.find(name);
+    return it == items.end() ? std::string() : it->second;
+  }
+
+  std::string serverName() const {
+    std::string host = req_.get_header_value("Host");
+    if (host.empty()) return req_.local_addr;
+    if (host.front() == '[') return host.substr(0, host.find(']') + 1);  // [::1]:8080
+    return host.substr(0, host.find(':'));
+  }
+
+  WebApplication& application_;
+  const Request& req_;
+  Items form_;
+  Items query_;
+  RequestSession& session_;
+  std::string body_;
+  std::string location_;
+  int status_ = 200;
+  bool ended_ = false;
+};
+
+// The library listens with a backlog of 5: a burst of new connections would have its SYNs
+// dropped and wait a second or more for the retransmission. Once bound, the backlog is widened.
+class Listener : public httplib::Server {
+ public:
+  bool widenBacklog() { return ::listen(svr_sock_, SOMAXCONN) == 0; }
+};
+
+}  // namespace
+
+unsigned defaultThreadCount() {
+  return std::max(4u, 2 * std::thread::hardware_concurrency());
+}
+
+// ---- Routing ------------------------------------------------------------------------------
+
+struct HttpServer::Impl {
+  explicit Impl(HttpServer& owner) : owner(owner) {
+    std::error_code ec;
+    site = fs::weakly_canonical(owner.application_.installation().site, ec);
+    if (ec) site = fs::absolute(owner.application_.installation().site).lexically_normal();
+  }
+
+  void servePage(const Request& req, Response& res, Items form) {
+    RequestSession session(owner.sessions_, cookieHeaders(req));
+    HttpExchange exchange(owner.application_, req, std::move(form), session);
+    owner.application_.handle(exchange);
+    exchange.finish(res);
+  }
+
+  void servePost(const Request& req, Response& res, const httplib::ContentReader& reader) {
+    std::string body;
+    bool read;
+    if (req.is_multipart_form_data()) {
+      // Not a form this system posts: read past it, the page sees no form items.
+      read = reader([](const httplib::MultipartFormData&) { return true; },
+                    [](const char*, std::size_t) { return true; });
+    } else {
+      read = reader([&body](const char* data, std::size_t length) {
+        body.append(data, length);
+        return true;
+      });
+    }
+    if (!read) {
+      if (res.status < 400) res.status = 400;  // the library sets 413 for an oversized body
+      return;
+    }
+    servePage(req, res, isFormPost(req) ? parseItems(body) : Items());
+  }
+
+  // A path under SITE that may be served: no hidden or parent segments, a known extension,
+  // and (after following links) still inside SITE.
+  bool isServableFile(std::string_view path) const {
+    if (path.size() < 2 || path.front() != '/') return false;
+    for (char c : path) {
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '\\') return false;
+    }
+    std::string_view rest = path.substr(1);
+    std::string_view name;
+    for (;;) {
+      std::size_t slash = rest.find('/');
+      name = rest.substr(0, slash);
+      if (name.empty() || name.front() == '.') return false;
+      if (slash == std::string_view::npos) break;
+      rest.remove_prefix(slash + 1);
+    }
+    std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) return false;
+    std::string extension = vb::LCase(name.substr(dot + 1));
+    if (std::find(kStaticExtensions.begin(), kStaticExtensions.end(), extension) ==
+        kStaticExtensions.end()) {
+      return false;
+    }
+    std::error_code ec;
+    fs::path file = fs::weakly_canonical(site / fs::path(path.substr(1)), ec);
+    if (ec) return false;
+    auto [siteEnd, fileIt] = std::mismatch(site.begin(), site.end(), file.begin(), file.end());
+    return siteEnd == site.end() && fileIt != file.end();
+  }
+
+  HandlerResponse route(const Request& req, Response& res) {
+    bool getOrHead = req.method == "GET" || req.method == "HEAD";
+    if (isPagePath(req.path)) {
+      if (getOrHead) {
+        servePage(req, res, Items());
+        return HandlerResponse::Handled;
+      }
+      if (req.method == "POST") return HandlerResponse::Unhandled;  // the body is read next
+      res.status = 405;
+      res.set_header("Allow", "GET, HEAD, POST");
+      return HandlerResponse::Handled;
+    }
+    if (!getOrHead) return HandlerResponse::Unhandled;  // the library reads the body, then 404
+    if (req.path == "/") {
+      res.set_redirect(kPagePath);
+      return HandlerResponse::Handled;
+    }
+    if (!isServableFile(req.path)) {
+      res.status = 404;
+      return HandlerResponse::Handled;
+    }
+    return HandlerResponse::Unhandled;  // the mount point serves the file, or 404
+  }
+
+  void configure() {
+    const ServerOptions& options = owner.options_;
+    const ServerLimits& limits = options.limits;
+    unsigned threads = std::max(1u, options.threads);
+    server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    // Without it small responses wait for the delayed acknowledgement: hundreds instead of
+    // tens of thousands of requests per second.
+    server.set_tcp_nodelay(true);
+    // The library's default lets a second server share the port silently; refuse that.
+    server.set_socket_options([](socket_t sock) {
+      int yes = 1;
+      setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    });
+    server.set_read_timeout(limits.readTimeout);
+    server.set_write_timeout(limits.writeTimeout);
+    server.set_keep_alive_timeout(limits.keepAliveTimeout.count());
+    server.set_keep_alive_max_count(limits.keepAliveMaxRequests);
+    server.set_payload_max_length(limits.maxBodyBytes);
+    server.set_default_headers({{"X-Content-Type-Options", "nosniff"}});
+
+    server.set_pre_routing_handler(
+        [this](const Request& req, Response& res) { return route(req, res); });
+    server.Post(caseInsensitivePattern(kPagePath),
+                [this](const Request& req, Response& res, const httplib::ContentReader& reader) {
+                  servePost(req, res, reader);
+                });
+    if (!server.set_mount_point("/", site.string())) {
+      throw std::runtime_error("cannot serve files from " + site.string());
+    }
+    server.set_error_handler(
+        httplib::Server::HandlerWithResponse([](const Request&, Response& res) {
+          if (!res.body.empty() || res.status < 400) return HandlerResponse::Unhandled;
+          res.set_content(std::to_string(res.status) + " " + reasonPhrase(res.status) + "\n",
+                          "text/plain; charset=utf-8");
+          return HandlerResponse::Handled;
+        }));
+    server.set_exception_handler([](const Request& req, Response& res, std::exception_ptr ep) {
+      std::string what = "unknown exception";
+      try {
+        if (ep) std::rethrow_exception(ep);
+      } catch (const std::exception& e) {
+        what = e.what();
+      } catch (...) {
+      }
+      std::cerr << "ravadid: " << req.method << " " << req.path << " failed: " << what << "\n";
+      res.status = 500;
+      res.set_content("500 Internal Server Error\n", "text/plain; charset=utf-8");
+    });
+  }
+
+  HttpServer& owner;
+  fs::path site;
+  Listener server;
+};
+
+HttpServer::HttpServer(WebApplication& application, ServerOptions options)
+    : application_(application),
+      options_(std::move(options)),
+      sessions_(options_.sessions),
+      impl_(std::make_unique<Impl>(*this)) {
+  impl_->configure();
+}
+
+HttpServer::~HttpServer() {
+  stop();
+}
+
+void HttpServer::start() {
+  if (listener_.joinable()) throw std::runtime_error("the server is already running");
+  const std::string& bind = options_.bind;
+  int port = options_.port;
+  if (port < 0 || port > 65535) throw std::runtime_error("bad port " + std::to_string(port));
+  if (port == 0) {
+    port = impl_->server.bind_to_any_port(bind);
+    if (port < 0) port = 0;
+  } else if (!impl_->server.bind_to_port(bind, port)) {
+    port = 0;
+  }
+  if (port == 0) {
+    throw std::runtime_error("cannot listen on " + bind + ":" + std::to_string(options_.port));
+  }
+  impl_->server.widenBacklog();
+  boundPort_ = port;
+  listenerDone_ = false;
+  listener_ = std::thread([this] {
+    impl_->server.listen_after_bind();
+    listenerDone_ = true;
+  });
+  // The socket already queues connections; wait until the accept loop runs, so that stop()
+  // right after start() cannot miss it.
+  while (!impl_->server.is_running() && !listenerDone_) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+void HttpServer::stop() {
+  if (!listener_.joinable()) return;
+  impl_->server.stop();
+  listener_.join();
+}
+
+}  // namespace ravadid

@@ -1,0 +1,133 @@
+// Per-browser session stores, found by a random id that the browser returns in a cookie.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "frame/store.h"
+
+namespace ravadid {
+
+inline constexpr std::string_view kSessionCookie = "RavadidSession";
+
+// Bounds of a session timeout in minutes; values outside are clamped.
+inline constexpr int kMinSessionTimeout = 1;
+inline constexpr int kMaxSessionTimeout = 24 * 60;
+
+class Session {
+ public:
+  explicit Session(int timeoutMinutes);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  Store& store() { return store_; }
+  int timeoutMinutes() const { return timeoutMinutes_.load(std::memory_order_relaxed); }
+  void setTimeoutMinutes(int minutes);
+
+ private:
+  Store store_;
+  std::atomic<int> timeoutMinutes_;
+};
+
+struct SessionOptions {
+  int timeoutMinutes = 20;
+  // Above this many sessions the one unused for the longest time makes room for a new one.
+  std::size_t maxSessions = 100000;
+};
+
+class SessionManager {
+ public:
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+  // clock defaults to the steady clock; tests pass their own.
+  explicit SessionManager(SessionOptions options = {}, Clock clock = {});
+  SessionManager(const SessionManager&) = delete;
+  SessionManager& operator=(const SessionManager&) = delete;
+
+  // 256 random bits from the operating system as 64 lower-case hex digits.
+  static std::string newId();
+  // Whether text has the form newId() gives; anything else is never looked up.
+  static bool isWellFormedId(std::string_view id);
+
+  // The live session under id, its idle time restarted; null when unknown or timed out.
+  std::shared_ptr<Session> find(std::string_view id);
+  // A session with the default timeout that the manager does not keep yet.
+  std::shared_ptr<Session> create() const;
+  // Keeps the session under a fresh id and returns that id.
+  std::string add(std::shared_ptr<Session> session);
+  // Moves the session under id to a fresh id and returns it; empty when id is not live.
+  std::string renew(std::string_view id);
+  // Forgets the session under id and drops its items.
+  void abandon(std::string_view id);
+  // Forgets every session idle for longer than its timeout.
+  void purgeExpired();
+  std::size_t size() const;
+
+ private:
+  using TimePoint = std::chrono::steady_clock::time_point;
+  struct Entry {
+    std::shared_ptr<Session> session;
+    TimePoint lastAccess;
+  };
+  static bool expired(const Entry& entry, TimePoint now);
+  TimePoint now() const;
+  // Callers hold mutex_.
+  void purgeExpiredLocked(TimePoint now);
+  void purgeIfDue(TimePoint now);
+  std::string freshIdLocked();
+
+  SessionOptions options_;
+  Clock clock_;
+  mutable std::mutex mutex_;
+  std::unordered_map<std::string, Entry> sessions_;
+  TimePoint lastPurge_;
+};
+
+// The session as one request sees it. It is looked up from the request's cookie; a request
+// without a live session gets a new one, which is kept only when the request stores something
+// in it (or renews its id), so requests that never use the session leave nothing behind.
+class RequestSession {
+ public:
+  // cookieHeaders: the values of the request's Cookie headers.
+  RequestSession(SessionManager& manager, const std::vector<std::string>& cookieHeaders);
+
+  Store& store();
+  int timeoutMinutes();
+  void setTimeoutMinutes(int minutes);
+  // Drops every item and ends the session. The rest of the request works on a detached store
+  // whose items are lost; the browser's cookie is cleared.
+  void abandon();
+  // Moves the session to a fresh id (sign-in), so an id known before no longer reaches it.
+  void renewId();
+  // After the request ran: keeps a new session that needs keeping and gives the Set-Cookie
+  // value the response must carry, or empty text when the cookie stays as it is.
+  std::string finish();
+
+ private:
+  Session& current();
+
+  SessionManager& manager_;
+  std::shared_ptr<Session> session_;
+  std::string id_;  // the id the manager keeps session_ under; empty while not kept
+  bool hadCookie_ = false;
+  bool abandoned_ = false;
+  bool renewed_ = false;
+  bool finished_ = false;
+};
+
+// Set-Cookie values for the session cookie.
+std::string sessionCookie(std::string_view id);
+std::string expiredSessionCookie();
+// The values of the cookie named name in Cookie header values ("a=1; b=2"), in order.
+std::vector<std::string> cookieValues(const std::vector<std::string>& cookieHeaders,
+                                      std::string_view name);
+
+}  // namespace ravadid
