@@ -3,11 +3,11 @@
 # Release build serving a fresh temporary installation on a free loopback port.
 #
 #   bench/run.sh [-d SECONDS] [-c CONNECTIONS] [-t WRK_THREADS] [--threads SERVER_THREADS]
-# RAVADID_BUILD_DIR names another build folder than build/.
+# RAVADID_BUILD_DIR names another build folder than build-release/.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${RAVADID_BUILD_DIR:-$repo/build}"
+build="${RAVADID_BUILD_DIR:-$repo/build-release}"
 duration=10
 connections=50
 wrk_threads=2

@@ -248,7 +248,8 @@ class Listener : public httplib::Server {
 }  // namespace
 
 unsigned defaultThreadCount() {
-  return std::max(4u, 2 * std::thread::hardware_concurrency());
+  // Each keep-alive connection holds a worker, so the pool is wider than the core count.
+  return std::max(16u, 8 * std::thread::hardware_concurrency());
 }
 
 // ---- Routing ------------------------------------------------------------------------------
