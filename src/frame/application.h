@@ -14,6 +14,7 @@
 #include "frame/store.h"
 #include "frame/web_application.h"
 #include "frame/worker_state.h"
+#include "frame/working_lists.h"
 
 namespace ravadid {
 
@@ -88,6 +89,7 @@ class Ravadid {
   bool blnApprover = false;
   bool blnNewRequest = false;
   bool blnCopying = false;
+  WorkingLists lists;  // the drop-down lists of this request
 
  private:
   WebApplication& web_;

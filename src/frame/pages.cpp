@@ -1,6 +1,7 @@
 #include "frame/pages.h"
 
 #include "frame/placeholder_page.h"
+#include "signin/details_pages.h"
 #include "signin/login_page.h"
 #include "signin/logout_page.h"
 
@@ -10,6 +11,8 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   auto pages = std::make_shared<PageRegistry>();
   pages->add(std::make_unique<LoginPage>());
   pages->add(std::make_unique<LogoutPage>());
+  pages->add(std::make_unique<TkDetailsPage>());
+  pages->add(std::make_unique<TkTechDetailsPage>());
 
   // Pages still to be built answer with a placeholder; checked handlers already check.
   struct Pending {
@@ -38,8 +41,6 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
       {"TripRequestReport2", "Trip Request Report", {"TripRequestReport2"}, {}},
       {"TripSearch", "Field Trips", {"FieldTrips"}, {"FieldTrips"}},
       {"TripSummaryReport", "Summary Report", {"TripSummaryReport"}, {}},
-      {"tkDetails", "Technical Details", {}, {}},
-      {"TKTechDetails", "Technical Details", {}, {}},
   };
   for (const Pending& p : pending)
     pages->add(std::make_unique<PlaceholderPage>(p.name, p.title, p.events, p.checked));

@@ -13,4 +13,10 @@ class LoginPage : public PageObject {
   void onEvent(Ravadid& app, const std::string& event) const override;
 };
 
+// The sign-in post: signs out whoever used the session before, validates the posted user id
+// and password against the user table, fills the session (identity, rights, the district's
+// request comment, the mail switches and every drop-down list) under a new session id, and
+// opens the start choice of the pressed button.
+void Login_LoginValidateUser(Ravadid& app);
+
 }  // namespace ravadid
