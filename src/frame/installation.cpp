@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "frame/connections.h"
+#include "frame/demo_district.h"
 #include "frame/schema.h"
 
 namespace ravadid {
@@ -65,7 +66,7 @@ std::string tripIni() {
 
 }  // namespace
 
-InitResult initInstallation(const std::filesystem::path& rootIn, bool /*demo*/) {
+InitResult initInstallation(const std::filesystem::path& rootIn, bool demo) {
   InitResult result;
   std::filesystem::path root = std::filesystem::absolute(rootIn);
   std::filesystem::path data = root / "Data" / "Larkdale";
@@ -81,7 +82,19 @@ InitResult initInstallation(const std::filesystem::path& rootIn, bool /*demo*/) 
                    rootText + "\n",
                result);
   writeNewFile(root / "trip.ini", tripIni(), result);
+  std::size_t createdBefore = result.created.size();
   for (const char* file : {kTripFile, kUsersFile, kRequestsFile}) createDatabase(data / file, result);
+  if (demo) {
+    // Only databases made by this run are filled: an existing installation is never touched.
+    std::size_t made = result.created.size() - createdBefore;
+    if (made == 3) {
+      fillDemoDistrict(data);
+      result.created.push_back("demo district in " + data.string());
+    } else if (made != 0) {
+      throw std::runtime_error("--demo needs three new database files; " + data.string() +
+                               " already holds some of them");
+    }
+  }
   return result;
 }
 
