@@ -150,7 +150,7 @@ TEST(CommandLineTest, HelpOfTheProgramAndOfEachCommand) {
 }
 
 TEST(CommandLineTest, BadArgumentsGiveOneLineAndExitCodeTwo) {
-  testing::TempInstallation installation(false);
+  testing::TempInstallation installation(testing::TempInstallation::Data::None);
   std::string root = installation.root().string();
   std::string site = installation.site().string();
   const std::vector<std::vector<std::string>> cases = {
@@ -183,7 +183,7 @@ TEST(CommandLineTest, BadArgumentsGiveOneLineAndExitCodeTwo) {
 }
 
 TEST(CommandLineTest, InitCreatesTheInstallationAndKeepsItTheSecondTime) {
-  testing::TempInstallation installation(false);
+  testing::TempInstallation installation(testing::TempInstallation::Data::None);
   fs::path root = installation.root() / "fresh";
   Outcome first = run({"init", "--root", root.string()});
   EXPECT_EQ(first.exitCode, 0) << first.err;

@@ -215,7 +215,7 @@ class HttpServerTest : public ::testing::Test {
     return {{"Cookie", std::string(kSessionCookie) + "=" + id}};
   }
 
-  testing::TempInstallation installation{false};
+  testing::TempInstallation installation{testing::TempInstallation::Data::None};
   WebApplication application{installation.installation(), echoPages()};
   std::unique_ptr<HttpServer> server;
   int port = 0;
@@ -652,7 +652,7 @@ TEST(HttpServerStandardPagesTest, BarePageAnswersTwoHundredConcurrentRequests) {
 }
 
 TEST(HttpServerBindTest, SecondServerOnABusyPortFailsToStart) {
-  testing::TempInstallation installation(false);
+  testing::TempInstallation installation(testing::TempInstallation::Data::None);
   WebApplication application(installation.installation(), echoPages());
   ServerOptions options;
   options.port = 0;

@@ -16,7 +16,8 @@ namespace ravadid::testing {
 class TempInstallation {
  public:
   // Creates ROOT with `ravadid init` behaviour and a SITE holding the project's templates.
-  explicit TempInstallation(bool initialise = true) {
+  enum class Data { None, Empty, Demo };
+  explicit TempInstallation(Data data = Data::Empty) {
     static std::atomic<int> counter{0};
     base_ = std::filesystem::temp_directory_path() /
             ("ravadid-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
@@ -24,7 +25,7 @@ class TempInstallation {
     std::filesystem::create_directories(base_ / "site");
     std::filesystem::copy(std::filesystem::path(RAVADID_SOURCE_DIR) / "site", base_ / "site",
                           std::filesystem::copy_options::recursive);
-    if (initialise) initInstallation(base_ / "root", false);
+    if (data != Data::None) initInstallation(base_ / "root", data == Data::Demo);
     std::filesystem::create_directories(base_ / "root");
   }
   ~TempInstallation() {

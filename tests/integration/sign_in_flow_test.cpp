@@ -1,0 +1,147 @@
+// Signing in over HTTP as demo users of different roles, following the start choices, signing
+// out, and meeting the timeout page on the next checked request.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <string>
+
+#include "frame/host/http_server.h"
+#include "frame/pages.h"
+#include "frame/web_application.h"
+#include "support/temp_installation.h"
+
+namespace ravadid {
+namespace {
+
+using testing::TempInstallation;
+
+const char* kTimeout = "Sorry, your session has timed out please log in again and retry.";
+
+class SignInFlowTest : public ::testing::Test {
+ protected:
+  SignInFlowTest()
+      : site_(TempInstallation::Data::Demo),
+        web_(site_.installation(), makeStandardPages()),
+        server_(web_, options()) {
+    server_.start();
+  }
+  static ServerOptions options() {
+    ServerOptions o;
+    o.port = 0;
+    o.threads = 4;
+    return o;
+  }
+
+  // A browser: keeps the session cookie it is given.
+  struct Browser {
+    httplib::Client client;
+    std::string cookie;
+    explicit Browser(int port) : client("127.0.0.1", port) {}
+
+    httplib::Headers headers() const {
+      return cookie.empty() ? httplib::Headers{} : httplib::Headers{{"Cookie", cookie}};
+    }
+    void keepCookie(const httplib::Result& r) {
+      if (!r) return;
+      for (const auto& [name, value] : r->headers) {
+        if (name != "Set-Cookie") continue;
+        std::string pair = value.substr(0, value.find(';'));
+        // An expired cookie clears the session.
+        cookie = value.find("Max-Age=0") != std::string::npos ||
+                         value.find("1970") != std::string::npos
+                     ? std::string()
+                     : pair;
+      }
+    }
+    std::string get(const std::string& path) {
+      auto r = client.Get(path.c_str(), headers());
+      keepCookie(r);
+      return r ? r->body : "<no answer>";
+    }
+    std::string signIn(const std::string& user, const std::string& password,
+                       const std::string& button) {
+      httplib::Params form{{"user", user}, {"password", password}};
+      if (!button.empty()) form.emplace("btnsubmit", button);
+      auto r = client.Post("/RavadidLarkdale.asp?WCI=Login&WCE=LoginValidateUser&WCU", headers(),
+                           form);
+      keepCookie(r);
+      return r ? r->body : "<no answer>";
+    }
+  };
+
+  TempInstallation site_;
+  WebApplication web_;
+  HttpServer server_;
+};
+
+TEST_F(SignInFlowTest, BarePageShowsTheDistrictSignInPage) {
+  Browser browser(server_.boundPort());
+  std::string page = browser.get("/RavadidLarkdale.asp");
+  EXPECT_NE(page.find("Larkdale"), std::string::npos);
+  EXPECT_NE(page.find("Work With Trip Requests"), std::string::npos);
+  EXPECT_EQ(page.find("Error in Procedure"), std::string::npos) << page;
+}
+
+TEST_F(SignInFlowTest, UsersOfEveryRoleSignInFollowTheStartChoiceAndSignOut) {
+  struct Case {
+    const char* user;
+    const char* password;
+    const char* button;
+  };
+  const Case cases[] = {
+      {"clerk", "clerk", "Work With Trip Requests"},
+      {"  wes.teacher ", "TEACHER", "Enter a New Trip Request"},  // trimmed id, any-case password
+      {"wes.principal", "principal", "Work With Trip Requests"},
+      {"transport", "transport", "Enter a New Trip Request"},
+      {"guest", "", "Work With Trip Requests"},  // no password stored
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.user);
+    Browser browser(server_.boundPort());
+    browser.get("/RavadidLarkdale.asp");
+    std::string before = browser.cookie;
+    std::string page = browser.signIn(c.user, c.password, c.button);
+    EXPECT_EQ(page.find("Sorry, invalid"), std::string::npos) << page;
+    EXPECT_EQ(page.find("Error in Procedure"), std::string::npos) << page;
+    EXPECT_EQ(page.find(kTimeout), std::string::npos) << page;
+    EXPECT_FALSE(browser.cookie.empty());
+    EXPECT_NE(browser.cookie, before);  // a new session id at sign-in
+
+    // Signed in: the checked page does not time out.
+    std::string list = browser.get("/RavadidLarkdale.asp?WCI=RequestSearch&WCU");
+    EXPECT_EQ(list.find(kTimeout), std::string::npos) << list;
+
+    // Sign out, then the next checked request meets the timeout page.
+    std::string out = browser.get("/RavadidLarkdale.asp?WCI=Logout&WCU");
+    EXPECT_EQ(out.find(kTimeout), std::string::npos);
+    EXPECT_NE(out.find("P.L.X.  Login"), std::string::npos);
+    std::string after = browser.get("/RavadidLarkdale.asp?WCI=RequestSearch&WCU");
+    EXPECT_NE(after.find(kTimeout), std::string::npos) << after;
+  }
+}
+
+TEST_F(SignInFlowTest, WrongPasswordAndUnknownUserGetTheirMessages) {
+  Browser browser(server_.boundPort());
+  browser.get("/RavadidLarkdale.asp");
+  EXPECT_EQ(browser.signIn("clerk", "nope", "Work With Trip Requests"),
+            "Sorry, invalid password.  Use your browser's back button and please try again.");
+  EXPECT_EQ(browser.signIn("nobody' OR '1'='1", "x", "Work With Trip Requests"),
+            "Sorry, invalid user id.  Use your browser's back button and please try again.");
+  std::string after = browser.get("/RavadidLarkdale.asp?WCI=RequestSearch&WCU");
+  EXPECT_NE(after.find(kTimeout), std::string::npos);
+}
+
+TEST_F(SignInFlowTest, TheOldSessionIdNoLongerSignsAnyoneIn) {
+  Browser browser(server_.boundPort());
+  browser.get("/RavadidLarkdale.asp");
+  std::string before = browser.cookie;
+  browser.signIn("clerk", "clerk", "");
+  ASSERT_NE(browser.cookie, before);
+  Browser thief(server_.boundPort());
+  thief.cookie = before;
+  std::string page = thief.get("/RavadidLarkdale.asp?WCI=RequestSearch&WCU");
+  EXPECT_NE(page.find(kTimeout), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ravadid
