@@ -11,6 +11,7 @@
 
 #include "frame/host/exchange.h"
 #include "frame/page_object.h"
+#include "frame/request_values.h"
 #include "frame/store.h"
 #include "frame/web_application.h"
 #include "frame/worker_state.h"
@@ -90,6 +91,8 @@ class Ravadid {
   bool blnNewRequest = false;
   bool blnCopying = false;
   WorkingLists lists;  // the drop-down lists of this request
+  // The customer, destination and billing values the record loaders leave for this request.
+  RequestValues record;
 
  private:
   WebApplication& web_;
