@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Throughput of the server: a static style sheet and the bare page, measured with wrk against a
-# Release build serving a fresh temporary installation on a free loopback port.
+# Throughput of the server: a static style sheet, the bare page and the signed-in request list
+# (a user whose list holds 300 requests), measured with wrk against a Release build serving a
+# fresh temporary installation on a free loopback port.
 #
 #   bench/run.sh [-d SECONDS] [-c CONNECTIONS] [-t WRK_THREADS] [--threads SERVER_THREADS]
 # RAVADID_BUILD_DIR names another build folder than build-release/.
@@ -52,6 +53,71 @@ trap 'exit 130' INT TERM
 
 "$build/ravadid" init --root "$work/root" >/dev/null
 
+# A district whose user "bench" (bound to one school, approving nowhere) sees 300 requests in its
+# list, among 1,500 requests of 40 schools.
+python3 - "$work/root/Data/Larkdale" <<'PY'
+import random
+import sqlite3
+import sys
+
+data = sys.argv[1]
+rng = random.Random(300)
+
+trip = sqlite3.connect(f"{data}/trip.mdb")
+trip.execute(
+    "INSERT INTO DISTRICT (DISTNAME, DISTADDR1, DISTCITY, DISTSTATE, DISTZIP, DISTPHONE,"
+    " autofill_requests, AUTOFILL, VIEW_OTHER_SCHOOLS, FUND_DD, USECUSTFUND, TRIPREQ_COMMENT)"
+    " VALUES ('Benchmark Unified School District', '1 Bench Way', 'Larkdale', 'OR', '97000',"
+    " '(541) 555-0300', 'True', 'True', 'False', 'False', 'False', 'Plan ahead.')")
+trip.execute("INSERT INTO EMAIL_OPTIONS (REQ_TREKKO_CHANGE, ADM_TREKKO_CHANGE, APP_TREKKO_CHANGE)"
+             " VALUES ('False', 'False', 'False')")
+trip.executemany("INSERT INTO Division (Division, DESCRIPTION, ACTIVE) VALUES (?, ?, 1)",
+                 [("N", "North"), ("S", "South"), ("E", "East")])
+customers = ["BEN"] + [f"S{i:02d}" for i in range(1, 40)]
+trip.executemany(
+    "INSERT INTO CUSTOMER (CUSTOMER, CUSTNAME, CHAINID, CUSTDIV, ACTIVE) VALUES (?, ?, NULL, ?, 1)",
+    [(c, "Benchmark Elementary" if c == "BEN" else f"School number {c[1:]}", "NSE"[i % 3])
+     for i, c in enumerate(customers)])
+trip.executemany(
+    "INSERT INTO DESTINATION (DESTINATION, DESTDESC, DESTADD1, ACTIVE) VALUES (?, ?, ?, 1)",
+    [(d, f"Destination {d}" + (", Regional Science and Nature Center" if d % 3 == 0 else ""),
+      f"{d} Main St") for d in range(1, 201)])
+trip.executemany("INSERT INTO TRIPCAT (TRIPCAT, DESCRIPTION, Active) VALUES (?, ?, 1)",
+                 [("ACAD", "Academic"), ("ATH", "Athletics"), ("ARTS", "Arts")])
+trip.executemany("INSERT INTO GRADE (GRADE, DESCRIPTION, Active) VALUES (?, ?, 1)",
+                 [(g, g) for g in ["K", "01", "02", "03", "04", "05", "06", "07", "08"]])
+trip.executemany("INSERT INTO TRIPREQSTATUS (STATUS, DESCRIPTION, Active) VALUES (?, ?, 1)",
+                 [("Pending", "Pending"), ("ACCEPTED", "Accepted"), ("Denied", "Denied")])
+trip.commit()
+
+users = sqlite3.connect(f"{data}/zqkrsc1.mdb")
+users.execute("INSERT INTO KRSCU (KRSC1, KRSC2, CUSTOMER, ROLE, EMAIL, SCTKFOVD, SCTKDDFT)"
+              " VALUES ('bench', 'bench', 'BEN', NULL, NULL, 'False', 'False')")
+users.commit()
+
+requests = sqlite3.connect(f"{data}/Tripschl.mdb")
+rows = []
+for n in range(1500):
+    customer = "BEN" if n % 5 == 0 else rng.choice(customers[1:])
+    day = 1 + rng.randrange(28)
+    destination = 0 if n % 17 == 0 else rng.randrange(1, 201)
+    rows.append((
+        "bench", f"2026-02-{day:02d} 09:00:00", f"2026-02-{day:02d} 09:00:00",
+        rng.choice(["Pending", "ACCEPTED", "Denied"]), f"2026-02-{day:02d} 10:00:00", customer,
+        destination, "A place typed on the request form, far away" if destination == 0 else None,
+        f"2026-{3 + n % 3:02d}-{day:02d} 00:00:00", f"2026-{3 + n % 3:02d}-{day:02d} 00:00:00",
+        f"1899-12-30 {7 + n % 4:02d}:{(n * 5) % 60:02d}:00", "1899-12-30 15:30:00",
+        "1899-12-30 09:30:00", "1899-12-30 14:00:00", rng.choice(["K", "03", "05", "08"]),
+        rng.choice(["ACAD", "ATH", "ARTS"]), f"B-{n}", 20 + n % 30, 2 + n % 4,
+        "Field study & museum visit", n if n % 4 == 0 else None, "Pat Lee"))
+requests.executemany(
+    "INSERT INTO TRIPSREQ (ENTEREDBY, enterdate, REQDATE, Status, STATUS_DATE, CUSTOMER,"
+    " DESTINATION, DESTDESC, depdate, retdate, deptime, rettime, arrivetime, leavetime, GRADE,"
+    " TRIPCAT, INTTRIPNUM, NUMSTUDENTS, NUMADULTS, PURPOSE, FIELDTRIP_NUM, CONTACT)"
+    " VALUES (" + ", ".join("?" * 22) + ")", rows)
+requests.commit()
+PY
+
 # A free port: bound by the kernel, then released for the server.
 port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()')"
 
@@ -74,13 +140,35 @@ for target in "${targets[@]}"; do
   [ "$status" = "200" ] || echo "warning: $target answers $status" >&2
 done
 
+# Sign in as the benchmark user (the bare page above loaded the site settings) and keep the
+# session cookie that the sign-in issues.
+list_target="/RavadidLarkdale.asp?WCI=RequestSearch&WCU"
+cookie="$(curl -s -o /dev/null -D - \
+  --data-urlencode "user=bench" --data-urlencode "password=bench" \
+  --data-urlencode "btnsubmit=Work With Trip Requests" \
+  "$base/RavadidLarkdale.asp?WCI=Login&WCE=LoginValidateUser&WCU" |
+  tr -d '\r' | sed -n 's/^[Ss]et-[Cc]ookie: *\([^;]*\).*/\1/p' | head -1)"
+[ -n "$cookie" ] || { echo "bench/run.sh: the sign-in issued no session cookie" >&2; exit 1; }
+listed="$(curl -s -H "Cookie: $cookie" "$base$list_target" | grep -o 'WCI=RequestDetail&amp;WCE=' | wc -l)"
+[ "$listed" -eq 300 ] || echo "warning: the signed-in request list shows $listed requests, not 300" >&2
+
 echo "Ravadid benchmark: wrk -t$wrk_threads -c$connections -d${duration}s, server $(head -1 "$work/server.log")"
-printf '%-24s %12s %12s %12s %12s\n' "target" "requests/s" "latency avg" "latency p99" "errors"
-for target in "${targets[@]}"; do
-  out="$(wrk -t"$wrk_threads" -c"$connections" -d"${duration}s" --latency "$base$target")"
+printf '%-42s %12s %12s %12s %12s\n' "target" "requests/s" "latency avg" "latency p99" "errors"
+declare -A rate
+run_wrk() {  # label, path, extra wrk arguments
+  local label="$1" target="$2"
+  shift 2
+  local out rps avg p99 errors
+  out="$(wrk -t"$wrk_threads" -c"$connections" -d"${duration}s" --latency "$@" "$base$target")"
   rps="$(awk '/^Requests\/sec:/ {print $2}' <<<"$out")"
   avg="$(awk '$1 == "Latency" && NF >= 4 {print $2; exit}' <<<"$out")"
   p99="$(awk '$1 == "99%" {print $2; exit}' <<<"$out")"
   errors="$(awk '/Non-2xx or 3xx responses:/ {n += $NF} /Socket errors:/ {for (i = 4; i <= NF; i += 2) {v = $i; gsub(",", "", v); n += v}} END {print n + 0}' <<<"$out")"
-  printf '%-24s %12s %12s %12s %12s\n' "$target" "$rps" "$avg" "$p99" "$errors"
-done
+  rate["$label"]="$rps"
+  printf '%-42s %12s %12s %12s %12s\n' "$label" "$rps" "$avg" "$p99" "$errors"
+}
+run_wrk "/static/ravadid.css" "/static/ravadid.css"
+run_wrk "/RavadidLarkdale.asp" "/RavadidLarkdale.asp"
+run_wrk "request list, 300 requests (signed in)" "$list_target" -H "Cookie: $cookie"
+awk -v s="${rate[/static/ravadid.css]}" -v l="${rate[request list, 300 requests (signed in)]}" \
+  'BEGIN { if (l > 0) printf "static file / request list: %.1f times the requests per second\n", s / l }'

@@ -1,6 +1,7 @@
 #include "frame/pages.h"
 
 #include "frame/placeholder_page.h"
+#include "search/request_search_page.h"
 #include "signin/details_pages.h"
 #include "signin/login_page.h"
 #include "signin/logout_page.h"
@@ -13,6 +14,7 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   pages->add(std::make_unique<LogoutPage>());
   pages->add(std::make_unique<TkDetailsPage>());
   pages->add(std::make_unique<TkTechDetailsPage>());
+  pages->add(std::make_unique<RequestSearchPage>());
 
   // Pages still to be built answer with a placeholder; checked handlers already check.
   struct Pending {
@@ -30,10 +32,6 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
        "Trip Request",
        {"TripRequestDetail"},
        {"Respond", "TripRequestDetail", "UserEvent"}},
-      {"RequestSearch",
-       "Work With Trip Requests",
-       {"Navigate", "TripRequests"},
-       {"Respond", "Navigate", "TripRequests"}},
       {"TripReport1", "Trip Report", {"TripReport1"}, {}},
       {"TripReport2", "Trip Report", {"TripReport2"}, {}},
       {"TripRequestDetailPrint", "Trip Request", {}, {"Respond"}},

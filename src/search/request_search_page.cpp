@@ -1,0 +1,732 @@
+#include "search/request_search_page.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+
+#include "forms/date_time_selectors.h"
+#include "forms/drop_down_lists.h"
+#include "frame/application.h"
+#include "frame/db/database.h"
+#include "frame/db/nulls.h"
+#include "frame/runtime.h"
+#include "frame/schema.h"
+#include "frame/text.h"
+#include "request/break_string.h"
+#include "signin/district_tags.h"
+
+namespace ravadid {
+namespace {
+
+using namespace schema;
+
+// ---- Fixed texts ----------------------------------------------------------------------------
+
+constexpr std::string_view kQueueColumns =
+    "SELECT TRIPSREQ.TRIPNUM, TRIPSREQ.INTTRIPNUM, "
+    "TRIPSREQ.CUSTOMER, TRIPSREQ.DESTINATION, "
+    "tripsreq.destdesc as trDESTDESC, TRIPSREQ.DEPDATE, "
+    "TRIPSREQ.DEPTIME, TRIPSREQ.STATUS, "
+    "DateValue(TRIPSREQ.STATUS_DATE) AS Expr1, "
+    "TRIPSREQ.STATUS_COMMENT, TRIPSREQ.GRADE, "
+    "TRIPSREQ.RETDATE, TRIPSREQ.RETTIME, "
+    "TRIPSREQ.ARRIVETIME, TRIPSREQ.LEAVETIME, TRIPSREQ.FUND, "
+    "TRIPSREQ.REQDATE, TRIPSREQ.CHAINID, TRIPSREQ.TRIPCAT, "
+    "TRIPSREQ.FIELDTRIP_NUM, TRIPSREQ.NUMSTUDENTS, TRIPSREQ.NUMADULTS, TRIPSREQ.PURPOSE "
+    "FROM TRIPSREQ";
+
+constexpr std::string_view kFilterColumns =
+    "SELECT TRIPSREQ.TRIPNUM, TRIPSREQ.ENTERDATE, TRIPSREQ.CONTACT, TRIPSREQ.INTTRIPNUM, "
+    "TRIPSREQ.CUSTOMER, TRIPSREQ.DESTINATION, "
+    "tripsreq.destdesc as trDESTDESC, TRIPSREQ.DEPDATE, "
+    "TRIPSREQ.DEPTIME, TRIPSREQ.STATUS, "
+    "DateValue(TRIPSREQ.STATUS_DATE) AS Expr1, "
+    "TRIPSREQ.STATUS_COMMENT, TRIPSREQ.GRADE, TRIPSREQ.RETDATE, "
+    "TRIPSREQ.RETTIME, TRIPSREQ.ARRIVETIME, TRIPSREQ.LEAVETIME, "
+    "TRIPSREQ.FUND, TRIPSREQ.REQDATE, TRIPSREQ.CHAINID, "
+    "TRIPSREQ.FIELDTRIP_NUM, TRIPSREQ.TRIPCAT, TRIPSREQ.NUMSTUDENTS, TRIPSREQ.NUMADULTS, "
+    "TRIPSREQ.PURPOSE "
+    "FROM TRIPSREQ";
+
+constexpr std::string_view kRequestOrder =
+    " ORDER BY TRIPSREQ.DEPDATE, TRIPSREQ.DEPTIME, TRIPSREQ.DESTINATION";
+
+constexpr std::string_view kCustomerQuery =
+    "SELECT CUSTOMER.CUSTOMER, CUSTOMER.CUSTNAME, CUSTOMER.CHAINID, CUSTOMER.CUSTDIV "
+    "From CUSTOMER "
+    "order by CUSTOMER.CUSTOMER;";
+
+constexpr std::string_view kTooManyRequests =
+    "<table border='0' cellpadding='0' cellspacing='0' width='100%'>"
+    "<tr><td>&nbsp;</td></tr><tr><td align='center'><b><font color='#0000ff'>&nbsp;&nbsp;Sorry, "
+    "your search has returned more than 300 trip requests. Please refine your search and try "
+    "again.</font></b></td></tr>"
+    "</table>";
+
+constexpr std::string_view kNotFound = "NOT FOUND";
+constexpr int16_t kDestinationBreakLength = 30;
+constexpr std::size_t kDestinationOptionLength = 30;
+
+// The request form's copy in the session, emptied when the user leaves through the menu.
+constexpr const char* kRequestFormKeys[] = {"RequestDetail.destination",
+                                            "RequestDetail.contact",
+                                            "RequestDetail.fund",
+                                            "RequestDetail.dep_month",
+                                            "RequestDetail.dep_date",
+                                            "RequestDetail.dep_year",
+                                            "RequestDetail.ret_month",
+                                            "RequestDetail.ret_date",
+                                            "RequestDetail.ret_year",
+                                            "RequestDetail.dep_hour",
+                                            "RequestDetail.dep_min",
+                                            "RequestDetail.dep_ampm",
+                                            "RequestDetail.arrive_hour",
+                                            "RequestDetail.arrive_min",
+                                            "RequestDetail.arrive_ampm",
+                                            "RequestDetail.leave_hour",
+                                            "RequestDetail.leave_min",
+                                            "RequestDetail.leave_ampm",
+                                            "RequestDetail.ret_hour",
+                                            "RequestDetail.ret_min",
+                                            "RequestDetail.ret_ampm",
+                                            "RequestDetail.numadults",
+                                            "RequestDetail.numstudents",
+                                            "RequestDetail.numhand",
+                                            "RequestDetail.esttime",
+                                            "RequestDetail.estmile",
+                                            "RequestDetail.purpose",
+                                            "RequestDetail.custspec",
+                                            "RequestDetail.destspec",
+                                            "RequestDetail.tripcom",
+                                            "RequestDetail.po",
+                                            "RequestDetail.inttripnum",
+                                            "RequestDetail.tripcat",
+                                            "RequestDetail.grade",
+                                            "TRIPREQ",
+                                            "RequestDetail.requestoremail",
+                                            "RequestDetail.New"};
+
+// ---- Small rules ----------------------------------------------------------------------------
+
+// A site setting held as a flag: the boolean true, or text reading "True". A missing or blank
+// setting is off.
+bool settingOn(const Value& setting) {
+  if (setting.isBoolean()) return setting.asBoolean();
+  return setting.isText() && vb::equalsIgnoreCase(vb::Trim(setting.asText()), "True");
+}
+
+// A field as text for concatenation: a null adds nothing.
+std::string fieldText(const Value& value) {
+  return value.isNull() || value.isEmpty() ? std::string() : vb::CStr(value);
+}
+
+// A cell's text, escaped, or "&nbsp;" when it is blank.
+std::string cellOrSpace(std::string_view text) {
+  return vb::Trim(text).empty() ? std::string("&nbsp;") : htmlEscape(text);
+}
+
+// A stored time in a result cell, as getTIME prints it: "10:30&nbsp;AM", "&nbsp;" when blank.
+std::string timeCell(Ravadid& app, const Value& value) {
+  if (value.isDate()) return getTIME(app, vb::CStr(value));
+  const std::string text = fieldText(value);
+  // A time column holding text that is no time is shown as it is.
+  return cellOrSpace(text);
+}
+
+// The date alone, as the short date form prints it ("2/10/2026").
+std::string shortDateCell(const Value& value) {
+  if (value.isNull() || value.isEmpty()) return "&nbsp;";
+  return htmlEscape(vb::formatDate(vb::dateOnly(vb::CDate(value))));
+}
+
+// The filter cut to the text before its first comma (a division option posts its whole entry).
+std::string beforeFirstComma(std::string filter) {
+  SplitEntry split = splitAtFirstComma(filter);
+  return split.hasComma ? std::move(split.code) : filter;
+}
+
+// The customer filter that a posted value stands for: the whole list entry when the value is
+// one, cut back to its code.
+std::string customerFilterOf(const WorkingList& customers, std::string posted) {
+  const std::string wanted = vb::Trim(posted);
+  for (int i = 0; i <= customers.count; ++i) {
+    std::string entry = vb::Trim(customers.entry(i));
+    if (vb::equalsIgnoreCase(entry, wanted)) {
+      posted = std::move(entry);
+      break;
+    }
+  }
+  return beforeFirstComma(std::move(posted));
+}
+
+// ---- The queue and the filter query ---------------------------------------------------------
+
+// The terms "(chain AND awaited status)" of every active chain level whose approver is role.
+std::string approverQueueTerms(Ravadid& app, const std::string& role) {
+  db::Recordset chains;
+  chains.open("Select * from KRSCC where KRSCC.Active = TRUE", app.zqkrsc1Db());
+  std::string terms;
+  for (; !chains.eof(); chains.moveNext()) {
+    for (int level = 1; level <= 8; ++level) {
+      const Value approver = chains.field(krscc::kLevelApprovers[level - 1]);
+      if (approver.isNull() || !vb::equalsIgnoreCase(vb::CStr(approver), role)) continue;
+      // Level k waits for the status that level k - 1 gives; level 1 for a new request's.
+      const std::string awaited = level == 1
+                                      ? std::string("UNAPPROVED")
+                                      : fieldText(chains.field(krscc::kLevelStatuses[level - 2]));
+      if (!terms.empty()) terms += " OR ";
+      terms += "(TRIPSREQ.CHAINID = " + sqlText(fieldText(chains.field(krscc::kChainid))) +
+               " AND TRIPSREQ.STATUS = " + sqlText(awaited) + ")";
+    }
+  }
+  chains.close();
+  return terms;
+}
+
+// Builds the approver's queue into search.query (empty when the role approves nowhere).
+void buildApproverQueue(Ravadid& app, RequestSearchState& search, const std::string& role) {
+  const std::string terms = approverQueueTerms(app, role);
+  if (terms.empty()) return;
+  search.query = std::string(kQueueColumns) + " WHERE " + "(" + terms + ")";
+  const std::string customer = vb::Trim(app.session().text("CUSTOMER"));
+  if (!customer.empty()) {
+    search.customer = customer;
+    search.query += " AND (TRIPSREQ.CUSTOMER = " + sqlText(customer) + ")";
+  }
+}
+
+void readFilters(Ravadid& app, RequestSearchState& search) {
+  search.status = app.form("Status");
+  search.grade = app.form("grade");
+  const std::string sessionCustomer = app.session().text("CUSTOMER");
+  // A user bound to a customer sees only that customer unless the site lets schools look at
+  // each other's requests.
+  if (!settingOn(app.application().get("VIEW_OTHER_SCHOOLS")) &&
+      !vb::Trim(sessionCustomer).empty()) {
+    search.customer = beforeFirstComma(sessionCustomer);
+  } else {
+    search.customer =
+        customerFilterOf(readList(app.session(), kCustomerListKeys), app.form("cust"));
+  }
+  search.destination = app.form("dest");
+  search.division = beforeFirstComma(app.form("div"));
+  search.internalNumber = app.form("IntNum");
+  search.departureFrom = app.form("DepFrom");
+  search.departureTo = app.form("DepTo");
+  search.enteredFrom = app.form("EnterFrom");
+  search.enteredTo = app.form("EnterTo");
+  search.category = app.form("tripcat");
+}
+
+// The condition of a date range filter, or the message that stops the search. An empty "to"
+// takes the "from" date, on the page as well.
+std::optional<std::string> dateRange(const std::string& from, std::string& to,
+                                     std::string_view column, std::string_view fromMessage,
+                                     std::string_view toMessage, std::string& condition) {
+  if (!vb::IsDate(Value(from))) return std::string(fromMessage);
+  if (vb::Trim(to).empty()) {
+    to = from;
+  } else if (!vb::IsDate(Value(to))) {
+    return std::string(toMessage);
+  }
+  condition = std::string(" ") + std::string(column) + " >= " + sqlDate(from) + " and " +
+              std::string(column) + " <= " + sqlDate(to);
+  return std::nullopt;
+}
+
+// Builds the filter query into search.query. Returns the message that stops the search when a
+// date filter is no date.
+std::optional<std::string> buildFilterQuery(RequestSearchState& search) {
+  std::string query(kFilterColumns);
+  auto add = [&query, first = true](const std::string& condition) mutable {
+    query += first ? " WHERE" : " AND";
+    query += condition;
+    first = false;
+  };
+  std::string condition;
+  if (!search.departureFrom.empty()) {
+    if (auto stop = dateRange(search.departureFrom, search.departureTo, "TRIPSREQ.DEPDATE",
+                              "Please enter a valid departure from date.",
+                              "Please enter a valid departure to date.", condition))
+      return stop;
+    add(condition);
+  }
+  if (!search.enteredFrom.empty()) {
+    if (auto stop = dateRange(search.enteredFrom, search.enteredTo, "datevalue(TRIPSREQ.REQDATE)",
+                              "Please enter a valid enter from date.",
+                              "Please enter a valid enter to date.", condition))
+      return stop;
+    add(condition);
+  }
+  if (!search.status.empty()) add(" TRIPSREQ.STATUS = " + sqlText(search.status));
+  if (!search.grade.empty()) add(" TRIPSREQ.GRADE = " + sqlText(search.grade));
+  if (!vb::Trim(search.customer).empty()) add(" TRIPSREQ.CUSTOMER = " + sqlText(search.customer));
+  // A code that is no number fails here with "Type mismatch", before any statement runs.
+  if (!search.destination.empty()) add(" TRIPSREQ.DESTINATION = " + sqlWhole(search.destination));
+  if (!search.category.empty()) add(" TRIPSREQ.TRIPCAT = " + sqlText(search.category));
+  // The division filters the result rows (BuildRequestResultsTable), not the query.
+  if (!search.internalNumber.empty())
+    add(" TRIPSREQ.INTTRIPNUM = " + sqlText(search.internalNumber));
+  search.query = std::move(query);
+  return std::nullopt;
+}
+
+// ---- The results table ----------------------------------------------------------------------
+
+struct HeaderCell {
+  const char* label;
+  const char* width = nullptr;
+  bool border = true;
+  bool twoColumns = false;
+  bool closesFont = true;  // the Contact label has always been written without "</font>"
+};
+
+void appendHeaderCell(std::string& html, const HeaderCell& cell) {
+  html += "<td";
+  if (cell.twoColumns) html += " colspan='2'";
+  if (cell.width) html.append(" width='").append(cell.width).append("'");
+  if (cell.border) html += " style=\"border: solid 0 #000000; border-right-width:1px;\"";
+  html.append("><font size='-2'>").append(cell.label);
+  html += cell.closesFont ? "</font></td>" : "</td>";
+}
+
+std::string resultsHeader() {
+  static const HeaderCell kFirstRow[] = {
+      {.label = "Request #", .width = "52"},
+      {.label = "Customer", .width = "110"},
+      {.label = "Destination", .width = "190", .twoColumns = true},
+      {.label = "Depart", .width = "88"},
+      {.label = "Return", .width = "88"},
+      {.label = "Status", .width = "88"},
+      {.label = "Entered", .width = "66"},
+      {.label = "Category", .width = "66"},
+      {.label = "Internal #", .width = "88", .border = false},
+  };
+  static const HeaderCell kSecondRow[] = {
+      {.label = "Contact", .closesFont = false},
+      {.label = " "},
+      {.label = "# Stus / Adults", .width = "90"},
+      {.label = "Grade", .width = "90"},
+      {.label = "Arrive"},
+      {.label = "Leave"},
+      {.label = "Division"},
+      {.label = "Trip #"},
+      {.label = "Approval"},
+      {.label = "Purpose", .border = false},
+  };
+  std::string html =
+      "<a href='RavadidLarkdale.asp?WCI=PrintReport&Type=Request' target='_blank'>Print "
+      "Report</a>&nbsp;"
+      "<table width='100%' border='0' cellspacing='0'>"
+      "<thead><tr>";
+  for (const HeaderCell& cell : kFirstRow) appendHeaderCell(html, cell);
+  html += "</tr><tr>";
+  for (const HeaderCell& cell : kSecondRow) appendHeaderCell(html, cell);
+  html += "</tr><tr><td colspan='11'><hr></td></tr></thead></tbody>";
+  return html;
+}
+
+// The customer of each request, from one record set of all customers ordered by code. The
+// record set stays on the last customer found, so consecutive requests of one customer need no
+// search.
+class CustomerCursor {
+ public:
+  struct Customer {
+    std::string name;
+    std::string division;
+  };
+
+  explicit CustomerCursor(db::Connection& tripDb) { customers_.open(kCustomerQuery, tripDb); }
+  void close() { customers_.close(); }
+
+  Customer find(const std::string& code) {
+    if (vb::Trim(code).empty()) return notFound();
+    const bool hasRows = customers_.recordCount() > 0;
+    bool found = hasRows && !customers_.eof() && !customers_.bof() &&
+                 vb::equalsIgnoreCase(NullToSpace(customers_.field(customer::kCustomer)), code);
+    if (!found && hasRows) {
+      customers_.moveFirst();
+      customers_.find(std::string(customer::kCustomer) + " = " + sqlText(code));
+      found = !customers_.eof();
+    }
+    if (!found) {
+      if (hasRows) customers_.moveFirst();
+      return notFound();
+    }
+    return {NullToSpace(customers_.field(customer::kCustname)),
+            NullToSpace(customers_.field(customer::kCustdiv))};
+  }
+
+ private:
+  static Customer notFound() { return {std::string(kNotFound), " "}; }
+  db::Recordset customers_;
+};
+
+// Destination descriptions by code, from the session's destination list.
+class DestinationNames {
+ public:
+  explicit DestinationNames(const Store& session) : session_(session) {}
+
+  // The description after "code, " in the list entry of the code, or "NOT FOUND".
+  std::string describe(long code) {
+    if (!loaded_) load();
+    auto it = descriptions_.find(std::to_string(code));
+    return it == descriptions_.end() ? std::string(kNotFound) : std::string(it->second);
+  }
+
+ private:
+  void load() {
+    list_ = readList(session_, kDestinationListKeys);
+    for (int i = 1; i <= list_.count; ++i) {
+      std::string_view entry = list_.entry(i);
+      const std::size_t comma = entry.find(',');
+      if (comma == std::string_view::npos) continue;
+      // Only the blank after the comma is dropped: the description keeps its own blanks.
+      std::string_view description =
+          comma + 2 <= entry.size() ? entry.substr(comma + 2) : std::string_view();
+      descriptions_.emplace(vb::UCase(entry.substr(0, comma)), description);
+    }
+    loaded_ = true;
+  }
+
+  const Store& session_;
+  WorkingList list_;
+  bool loaded_ = false;
+  std::unordered_map<std::string, std::string_view> descriptions_;
+};
+
+void appendCell(std::string& html, std::string_view contents) {
+  html.append("<td><font size='-2'>").append(contents).append("</font></td>");
+}
+
+// Cells of the second line that have always been closed in the wrong order.
+void appendMisnestedCell(std::string& html, std::string_view contents) {
+  html.append("<td><font size='-2'>").append(contents).append("</td></font>");
+}
+
+std::string tripNumberCell(const Value& value) {
+  const std::string text = fieldText(value);
+  return vb::Trim(text).empty() || vb::Trim(text) == "0" ? std::string("&nbsp;") : htmlEscape(text);
+}
+
+void appendRequestRows(Ravadid& app, std::string& html, const db::Recordset& request,
+                       std::string_view colour, const CustomerCursor::Customer& customer,
+                       DestinationNames& destinations) {
+  using namespace tripsreq;
+  const Value destinationCode = request.field(kDestination);
+  const long code = NullToLong(destinationCode);
+  // Code 0 is a destination typed on the request, not one of the district's.
+  const std::string destination =
+      code != 0 ? destinations.describe(code) : NullToSpace(request.field("trDESTDESC"));
+  const std::string tripNumber = fieldText(request.field(kTripnum));
+
+  html.append("<tr bgcolor='").append(colour).append("'><td><font size='-2'><a href=\"");
+  html.append(htmlEscape(app.urlFor("RequestDetail", tripNumber))).append("\">");
+  html.append(htmlEscape(tripNumber)).append("</a></font></td>");
+  appendCell(html, htmlEscape(customer.name));
+  html.append("<td colspan='2' nowrap><font size='-2'>")
+      .append(vb::Trim(destination).empty() ? std::string("&nbsp;")
+                                            : breakStringHtml(destination, kDestinationBreakLength))
+      .append("</font></td>");
+  appendCell(html, htmlEscape(NullToSpace(request.field(kDepdate))) + ", " +
+                       timeCell(app, request.field(kDeptime)));
+  appendCell(html, htmlEscape(NullToSpace(request.field(kRetdate))) + ", " +
+                       timeCell(app, request.field(kRettime)));
+  html.append("<td><font color='Red' size='-1'><b>")
+      .append(htmlEscape(NullToSpace(request.field(kStatus))))
+      .append("</b></font></td>");
+  appendCell(html, shortDateCell(request.field(kReqdate)));
+  appendCell(html, cellOrSpace(NullToSpace(request.field(kTripcat))));
+  appendCell(html, cellOrSpace(NullToSpace(request.field(kInttripnum))));
+
+  html.append("</tr><tr bgcolor='").append(colour).append("'>");
+  html += "<td></td><td>&nbsp;</td>";
+  appendMisnestedCell(html, cellOrSpace(fieldText(request.field(kNumstudents)) + "/" +
+                                        fieldText(request.field(kNumadults))));
+  appendCell(html, cellOrSpace(NullToSpace(request.field(kGrade))));
+  appendCell(html, timeCell(app, request.field(kArrivetime)));
+  appendCell(html, timeCell(app, request.field(kLeavetime)));
+  appendCell(html, cellOrSpace(customer.division));
+  appendCell(html, tripNumberCell(request.field(kFieldtripNum)));
+  appendCell(html, cellOrSpace(NullToSpace(request.field(kChainid))));
+  appendMisnestedCell(html, cellOrSpace(NullToSpace(request.field(kPurpose))));
+  html += "</tr>";
+}
+
+// ---- The filter lists -----------------------------------------------------------------------
+
+// An attribute value that may stand without quotes as it is; anything else is quoted.
+std::string unquotedAttribute(std::string_view value) {
+  bool plain = !value.empty();
+  for (char c : value) {
+    const bool safe = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                      c == '-' || c == '.' || c == '_';
+    if (!safe) plain = false;
+  }
+  return plain ? std::string(value) : "'" + htmlEscape(value) + "'";
+}
+
+using OptionWriter = std::function<void(std::string& html, std::string_view entry)>;
+
+// "<select name='name' attributes>", one option per entry 0..count, "</select>".
+std::string selectList(std::string_view name, std::string_view attributes, const WorkingList& list,
+                       const OptionWriter& option) {
+  std::string html = "<select name='";
+  html.append(name).append("' ").append(attributes).append(">");
+  for (int i = 0; i <= list.count; ++i) option(html, list.entry(i));
+  html += "</select>";
+  return html;
+}
+
+// Grades and statuses: the entry is value and text; the option is never closed.
+std::string codeSelect(std::string_view name, std::string_view attributes, const WorkingList& list,
+                       const std::string& selected) {
+  return selectList(name, attributes, list, [&](std::string& html, std::string_view entry) {
+    if (entry.empty()) {
+      html += "<option value=>";
+      return;
+    }
+    const std::string text = htmlEscape(entry);
+    html.append("<option value='").append(text);
+    html.append(vb::equalsIgnoreCase(entry, selected) ? "' selected>" : "'>").append(text);
+  });
+}
+
+std::string customerSelect(std::string_view attributes, const WorkingList& list,
+                           const std::string& selected) {
+  return selectList("cust", attributes, list, [&](std::string& html, std::string_view entry) {
+    if (entry.empty()) {
+      html += "<option value= ></option>";
+      return;
+    }
+    const SplitEntry split = splitAtFirstComma(entry);
+    html.append("<option value='").append(htmlEscape(split.code));
+    html.append(vb::equalsIgnoreCase(split.code, selected) ? "' selected>" : "' >");
+    html.append(htmlEscape(split.description)).append("</option>");
+  });
+}
+
+std::string destinationSelect(std::string_view attributes, const WorkingList& list,
+                              const std::string& selected) {
+  return selectList("dest", attributes, list, [&](std::string& html, std::string_view entry) {
+    if (entry.empty()) {
+      html += "<option></option>";
+      return;
+    }
+    const SplitEntry split = splitAtFirstComma(entry);
+    html.append("<option value=").append(unquotedAttribute(split.code));
+    html.append(vb::equalsIgnoreCase(split.code, selected) ? " selected>" : " >");
+    html.append(htmlEscape(leftCharacters(split.description, kDestinationOptionLength)));
+    html += "</option>";
+  });
+}
+
+// Categories and divisions: options without a value post their text. A division posts its
+// whole entry, which the search cuts back to the code.
+std::string textSelect(std::string_view name, std::string_view attributes, const WorkingList& list,
+                       const std::string& selected, bool selectByCode) {
+  return selectList(name, attributes, list, [&](std::string& html, std::string_view entry) {
+    if (entry.empty()) {
+      html += "<option></option>";
+      return;
+    }
+    const std::string key = selectByCode ? splitAtFirstComma(entry).code : std::string(entry);
+    html += vb::equalsIgnoreCase(key, selected) ? "<option selected>" : "<option>";
+    html.append(htmlEscape(entry)).append("</option>");
+  });
+}
+
+// Writes the page's template with the tags of this search.
+class SearchPageWriter final : public PageObject {
+ public:
+  explicit SearchPageWriter(const RequestSearchState& search)
+      : PageObject("RequestSearch"), search_(search) {}
+  void processTag(Ravadid& app, TagEvent& tag) const override {
+    RequestSearch_ProcessTag(app, search_, tag);
+  }
+
+ private:
+  const RequestSearchState& search_;
+};
+
+}  // namespace
+
+// ---- Events ---------------------------------------------------------------------------------
+
+void RequestSearchPage::respond(Ravadid& app) const {
+  RequestSearch_Respond(app);
+}
+
+void RequestSearchPage::processTag(Ravadid& app, TagEvent& tag) const {
+  RequestSearchState search;
+  search.customer = app.session().text("CUSTOMER");
+  RequestSearch_ProcessTag(app, search, tag);
+}
+
+void RequestSearchPage::onEvent(Ravadid& app, const std::string& event) const {
+  if (vb::equalsIgnoreCase(event, "Navigate")) {
+    RequestSearch_Navigate(app);
+  } else {
+    RequestSearch_TripRequests(app);
+  }
+}
+
+void RequestSearch_Respond(Ravadid& app) {
+  RequestSearchState search;
+  app.run({.name = "RequestSearch_Respond"}, [&] {
+    if (!app.sessionCheck()) return;
+    app.session().set("LoadRequestDetailFromSession", "False");
+    // A blank role approves nowhere: it would otherwise match levels left blank.
+    const std::string role = app.session().text("ROLE");
+    if (!vb::Trim(role).empty()) {
+      if (app.databasePreamble()) buildApproverQueue(app, search, role);
+      app.closeStep();
+    }
+    app.blnAutoFillRequests = settingOn(app.application().get("AUTOFILL_REQUESTS"));
+    RequestSearch_TripRequests(app, search);
+  });
+}
+
+void RequestSearch_TripRequests(Ravadid& app) {
+  RequestSearchState search;
+  RequestSearch_TripRequests(app, search);
+}
+
+void RequestSearch_TripRequests(Ravadid& app, RequestSearchState& search) {
+  app.run({.name = "RequestSearch_TripRequests"}, [&] {
+    if (!app.sessionCheck()) return;
+    Store& session = app.session();
+    session.set("blnDepDtWarn", Value::boolean(false));
+    session.set("blnRtnDtWarn", Value::boolean(false));
+    const std::string button = app.form("btnsubmit");
+    if (vb::equalsIgnoreCase(button, "Reset") || vb::equalsIgnoreCase(button, "Exit")) {
+      InitRequestSearch(app, search);
+    } else {
+      readFilters(app, search);
+    }
+    // A request added from the customer values is billed to this customer.
+    app.record.userCustomer = search.customer;
+
+    if (search.query.empty() && app.blnAutoFillRequests) {
+      if (std::optional<std::string> stop = buildFilterQuery(search)) {
+        app.errorText() = *stop;  // written as the whole answer at the exit step
+        return;
+      }
+    }
+    if (!vb::Trim(search.query).empty()) search.query += kRequestOrder;
+    session.set("TripRequestReportQuery", search.query);
+    BuildRequestResultsTable(app, search, search.query);
+    app.writeTemplate(SearchPageWriter(search));
+  });
+}
+
+void RequestSearch_Navigate(Ravadid& app) {
+  app.run({.name = "RequestSearch_Navigate"}, [&] {
+    if (!app.sessionCheck()) return;
+    Store& session = app.session();
+    session.set("LoadRequestDetailFromSession", "False");
+    for (const char* key : kRequestFormKeys) session.set(key, "");
+    const std::string button = vb::UCase(app.form("btnsubmit"));
+    if (button == "WORK WITH TRIP REQUESTS") {
+      app.setNextItem("RequestSearch");
+    } else if (button == "ENTER NEW REQUEST") {
+      app.SetNewVars();
+      app.setNextItem("RequestDetail");
+    } else if (button == "VIEW FIELD TRIPS") {
+      app.setNextItem("TripSearch");
+    } else if (button == "LOG OUT") {
+      app.setNextItem("Logout");
+    }
+  });
+}
+
+void RequestSearch_ProcessTag(Ravadid& app, const RequestSearchState& search, TagEvent& tag) {
+  if (replaceDistrictTag(app, tag)) return;
+  const Store& session = app.session();
+  WorkingLists& lists = app.lists;
+  if (tag.is("WC@Grade")) {
+    lists.grades = readList(session, kGradeListKeys);
+    tag.contents = codeSelect("grade", tag.contents, lists.grades, search.grade);
+  } else if (tag.is("WC@Status")) {
+    lists.statuses = readList(session, kStatusListKeys);
+    tag.contents = codeSelect("status", tag.contents, lists.statuses, search.status);
+  } else if (tag.is("WC@CUSTOMER")) {
+    lists.customers = readList(session, kCustomerListKeys);
+    tag.contents = customerSelect(tag.contents, lists.customers, search.customer);
+  } else if (tag.is("WC@DEST")) {
+    lists.destinations = readList(session, kDestinationListKeys);
+    tag.contents = destinationSelect(tag.contents, lists.destinations, search.destination);
+  } else if (tag.is("WC@CATEGORY")) {
+    lists.tripCategories = readList(session, kTripCategoryListKeys);
+    tag.contents = textSelect("tripcat", tag.contents, lists.tripCategories, search.category,
+                              /*selectByCode=*/false);
+  } else if (tag.is("WC@DIV")) {
+    lists.divisions = readList(session, kDivisionListKeys);
+    tag.contents = textSelect("div", tag.contents, lists.divisions, search.division,
+                              /*selectByCode=*/true);
+  } else if (tag.is("WC@RESULTS")) {
+    tag.contents = search.results;
+  } else if (tag.is("WC@DEPFROM")) {
+    tag.contents = htmlEscape(search.departureFrom);
+  } else if (tag.is("WC@DEPTO")) {
+    tag.contents = htmlEscape(search.departureTo);
+  } else if (tag.is("WC@ENTERFROM")) {
+    tag.contents = htmlEscape(search.enteredFrom);
+  } else if (tag.is("WC@ENTERTO")) {
+    tag.contents = htmlEscape(search.enteredTo);
+  } else if (tag.is("WC@NUM")) {
+    tag.contents = std::to_string(search.count);
+  }
+  // WC@TRIPREQCOMMENT and unknown tags keep the template's text.
+}
+
+void InitRequestSearch(Ravadid& app, RequestSearchState& search) {
+  app.blnAutoFillRequests = settingOn(app.application().get("AUTOFILL_REQUESTS"));
+  search = RequestSearchState{};
+  search.customer = app.session().text("customer");
+}
+
+void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::string_view strSql) {
+  app.run({.name = "BuildStrResults"}, [&] {
+    search.results.clear();
+    if (!app.databasePreamble()) return;
+    if (strSql.empty()) {
+      app.closeStep();
+      return;
+    }
+    CustomerCursor customers(app.tripDb());
+    db::Recordset requests;
+    requests.open(strSql, app.tripschlDb());
+    const long records = requests.recordCount();
+    search.count = static_cast<int32_t>(records);
+    if (records > kMaxListedRequests) {
+      search.results = kTooManyRequests;
+    } else {
+      DestinationNames destinations(app.session());
+      std::string html = resultsHeader();
+      html.reserve(html.size() + static_cast<std::size_t>(records) * 1800);
+      bool shaded = false;
+      for (; !requests.eof(); requests.moveNext()) {
+        const CustomerCursor::Customer customer =
+            customers.find(NullToSpace(requests.field(tripsreq::kCustomer)));
+        if (!search.division.empty() &&
+            !vb::equalsIgnoreCase(vb::Trim(customer.division), search.division)) {
+          --search.count;
+          continue;
+        }
+        appendRequestRows(app, html, requests, shaded ? "#C0C0C0" : "#FFFFFF", customer,
+                          destinations);
+        shaded = !shaded;
+      }
+      html += "</tbody></table>";
+      search.results = std::move(html);
+    }
+    requests.close();
+    customers.close();
+    app.closeStep();
+  });
+}
+
+}  // namespace ravadid
