@@ -84,7 +84,9 @@ bool Ravadid::databasePreamble() {
   return noError();
 }
 
-void Ravadid::closeStep() { CloseTripDBConnections(*this); }
+void Ravadid::closeStep() {
+  CloseTripDBConnections(*this);
+}
 
 void Ravadid::exitStep() {
   if (!noError()) write(htmlEscape(errorText()));

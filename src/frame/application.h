@@ -29,8 +29,8 @@ inline constexpr std::string_view kTimeoutMessage =
 struct Procedure {
   std::string_view name;
   std::string_view module = kModuleRavadid;
-  bool closesConnections = true;  // the trap closes the connections
-  bool writesReport = true;       // the exit step writes the request error text
+  bool closesConnections = true;    // the trap closes the connections
+  bool writesReport = true;         // the exit step writes the request error text
   bool configurationStyle = false;  // " - " between number and description
 };
 

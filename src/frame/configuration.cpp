@@ -39,7 +39,8 @@ std::optional<std::string> iniLookup(const std::string& file, std::string_view s
     if (t.empty() || t[0] == ';') continue;
     if (t.front() == '[') {
       std::size_t close = t.find(']');
-      inSection = close != std::string::npos && vb::equalsIgnoreCase(t.substr(1, close - 1), section);
+      inSection =
+          close != std::string::npos && vb::equalsIgnoreCase(t.substr(1, close - 1), section);
       continue;
     }
     if (!inSection) continue;
@@ -95,8 +96,8 @@ std::string INIGetSettingString(Ravadid& app, std::string_view strSection,
     logLine(app, "In INIGetSettingString strKeyName: ", strKeyName);
     logLine(app, "In INIGetSettingString strFile: ", strFile);
     std::string buffer;
-    std::size_t count = readPrivateProfileString(strSection, strKeyName, defaultValue, buffer,
-                                                 256, strFile);
+    std::size_t count =
+        readPrivateProfileString(strSection, strKeyName, defaultValue, buffer, 256, strFile);
     if (count == 0) raise(8, "");
     std::string result = buffer.substr(0, count);
     // The mail password never goes into the log.
@@ -105,11 +106,12 @@ std::string INIGetSettingString(Ravadid& app, std::string_view strSection,
     return result;
   } catch (const VbError& e) {
     if (e.number() == 8) {
-      app.errorText() = "Error in Procedure: INIGetSettingString of Module: ChkEligWeb.  Error reading " +
-                        strFile + ", " + std::string(strSection) + " - " + std::string(strKeyName) +
-                        ".  Please make sure the appropriate user has permissions to read this "
-                        "file and that the lastest version of the ini file is in the correct path. "
-                        " Contact the transportation webmaster.";
+      app.errorText() =
+          "Error in Procedure: INIGetSettingString of Module: ChkEligWeb.  Error reading " +
+          strFile + ", " + std::string(strSection) + " - " + std::string(strKeyName) +
+          ".  Please make sure the appropriate user has permissions to read this "
+          "file and that the lastest version of the ini file is in the correct path. "
+          " Contact the transportation webmaster.";
     } else {
       app.errorText() = errorReport("INIGetSettingString", kModuleConfiguration, e.number(),
                                     e.description(), true);
@@ -126,20 +128,40 @@ std::string GetTripOption(Ravadid& app, std::string_view keyName) {
   return INIGetSettingString(app, kOptionsSection, keyName, folder + "trip.ini", "");
 }
 
-int16_t getSessionTimeOut(Ravadid& app) { return vb::CInt(GetTripOption(app, "SessionTimeOut")); }
+int16_t getSessionTimeOut(Ravadid& app) {
+  return vb::CInt(GetTripOption(app, "SessionTimeOut"));
+}
 bool getDOTNETInstalled(Ravadid& app) {
   return vb::UCase(GetTripOption(app, "DOTNETInstalled")) == "TRUE";
 }
-std::string getCalendarUrl(Ravadid& app) { return GetTripOption(app, "CalendarUrl"); }
-std::string getInquiryUrl(Ravadid& app) { return GetTripOption(app, "InquiryUrl"); }
-std::string getSmtpServer(Ravadid& app) { return GetTripOption(app, "SmtpServer"); }
-std::string getSmtpPort(Ravadid& app) { return GetTripOption(app, "SmtpPort"); }
+std::string getCalendarUrl(Ravadid& app) {
+  return GetTripOption(app, "CalendarUrl");
+}
+std::string getInquiryUrl(Ravadid& app) {
+  return GetTripOption(app, "InquiryUrl");
+}
+std::string getSmtpServer(Ravadid& app) {
+  return GetTripOption(app, "SmtpServer");
+}
+std::string getSmtpPort(Ravadid& app) {
+  return GetTripOption(app, "SmtpPort");
+}
 // Only the exact word counts: "TRUE" is off.
-bool getSmtpAuthentication(Ravadid& app) { return GetTripOption(app, "SmtpAuthentication") == "True"; }
-std::string getSmtpUsername(Ravadid& app) { return GetTripOption(app, "SmtpUsername"); }
-std::string getSmtpPassword(Ravadid& app) { return GetTripOption(app, "SmtpPassword"); }
-std::string getEmailFromAddress(Ravadid& app) { return GetTripOption(app, "EmailFromAddress"); }
-std::string getEmailFromName(Ravadid& app) { return GetTripOption(app, "EmailFromName"); }
+bool getSmtpAuthentication(Ravadid& app) {
+  return GetTripOption(app, "SmtpAuthentication") == "True";
+}
+std::string getSmtpUsername(Ravadid& app) {
+  return GetTripOption(app, "SmtpUsername");
+}
+std::string getSmtpPassword(Ravadid& app) {
+  return GetTripOption(app, "SmtpPassword");
+}
+std::string getEmailFromAddress(Ravadid& app) {
+  return GetTripOption(app, "EmailFromAddress");
+}
+std::string getEmailFromName(Ravadid& app) {
+  return GetTripOption(app, "EmailFromName");
+}
 
 void SetTripPaths(Ravadid& app) {
   try {

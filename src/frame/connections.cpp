@@ -8,9 +8,9 @@ namespace ravadid {
 void SetTripDBConnections(Ravadid& app) {
   WorkerState& w = app.worker();
   try {
-    for (auto [slot, file] : {std::pair{&w.tripConnection, kTripFile},
-                              std::pair{&w.zqkrsc1Connection, kUsersFile},
-                              std::pair{&w.tripschlConnection, kRequestsFile}}) {
+    for (auto [slot, file] :
+         {std::pair{&w.tripConnection, kTripFile}, std::pair{&w.zqkrsc1Connection, kUsersFile},
+          std::pair{&w.tripschlConnection, kRequestsFile}}) {
       *slot = db::Connection();
       if (!slot->isOpen()) slot->open(w.strTripDataPath + file);
     }

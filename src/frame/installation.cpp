@@ -83,7 +83,8 @@ InitResult initInstallation(const std::filesystem::path& rootIn, bool demo) {
                result);
   writeNewFile(root / "trip.ini", tripIni(), result);
   std::size_t createdBefore = result.created.size();
-  for (const char* file : {kTripFile, kUsersFile, kRequestsFile}) createDatabase(data / file, result);
+  for (const char* file : {kTripFile, kUsersFile, kRequestsFile})
+    createDatabase(data / file, result);
   if (demo) {
     // Only databases made by this run are filled: an existing installation is never touched.
     std::size_t made = result.created.size() - createdBefore;

@@ -4,7 +4,9 @@
 
 namespace ravadid {
 
-bool TagEvent::is(std::string_view tagName) const { return vb::equalsIgnoreCase(name, tagName); }
+bool TagEvent::is(std::string_view tagName) const {
+  return vb::equalsIgnoreCase(name, tagName);
+}
 
 PageObject::PageObject(std::string name, std::vector<std::string> declaredEvents)
     : name_(std::move(name)), events_(std::move(declaredEvents)) {}
@@ -15,7 +17,9 @@ std::string PageObject::declaredEvent(std::string_view event) const {
   return {};
 }
 
-void PageRegistry::add(std::unique_ptr<PageObject> page) { pages_.push_back(std::move(page)); }
+void PageRegistry::add(std::unique_ptr<PageObject> page) {
+  pages_.push_back(std::move(page));
+}
 
 const PageObject* PageRegistry::find(std::string_view name) const {
   for (const auto& p : pages_)

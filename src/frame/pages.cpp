@@ -24,8 +24,14 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
     std::vector<std::string> checked;
   };
   const Pending pending[] = {
-      {"LookupCust", "Customer Lookup", {"FindCusts", "RetwSelected"}, {"FindCusts", "RetwSelected"}},
-      {"LookupDest", "Destination Lookup", {"FindDests", "RetwSelected"}, {"FindDests", "RetwSelected"}},
+      {"LookupCust",
+       "Customer Lookup",
+       {"FindCusts", "RetwSelected"},
+       {"FindCusts", "RetwSelected"}},
+      {"LookupDest",
+       "Destination Lookup",
+       {"FindDests", "RetwSelected"},
+       {"FindDests", "RetwSelected"}},
       {"LookupFund", "Fund Lookup", {"FindFunds", "RetwSelected"}, {"FindFunds", "RetwSelected"}},
       {"PrintReport", "Print Report", {"PrintReport"}, {}},
       {"RequestDetail",

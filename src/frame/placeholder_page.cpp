@@ -12,8 +12,9 @@ std::string simplePage(std::string_view title, std::string_view bodyHtml) {
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
       "<title>";
   html.append(htmlEscape(title));
-  html.append("</title><link rel=\"stylesheet\" href=\"static/ravadid.css\"></head>\n<body>"
-              "<main class=\"card\"><h1>");
+  html.append(
+      "</title><link rel=\"stylesheet\" href=\"static/ravadid.css\"></head>\n<body>"
+      "<main class=\"card\"><h1>");
   html.append(htmlEscape(title)).append("</h1>\n").append(bodyHtml);
   html.append("\n</main></body></html>\n");
   return html;
@@ -35,13 +36,18 @@ bool PlaceholderPage::checks(const std::string& handler) const {
 void PlaceholderPage::handle(Ravadid& app, const std::string& handler) const {
   app.run({.name = name() + "_" + handler}, [&] {
     if (checks(handler) && !app.sessionCheck()) return;
-    app.write(simplePage(title_, "<p>This page is not available yet.</p>"
-                                 "<p><a href=\"RavadidLarkdale.asp\">Back to sign-in</a></p>"));
+    app.write(simplePage(title_,
+                         "<p>This page is not available yet.</p>"
+                         "<p><a href=\"RavadidLarkdale.asp\">Back to sign-in</a></p>"));
   });
 }
 
-void PlaceholderPage::respond(Ravadid& app) const { handle(app, "Respond"); }
-void PlaceholderPage::onEvent(Ravadid& app, const std::string& event) const { handle(app, event); }
+void PlaceholderPage::respond(Ravadid& app) const {
+  handle(app, "Respond");
+}
+void PlaceholderPage::onEvent(Ravadid& app, const std::string& event) const {
+  handle(app, event);
+}
 void PlaceholderPage::userEvent(Ravadid& app, const std::string&) const {
   handle(app, "UserEvent");
 }

@@ -51,11 +51,11 @@ int Day(double serial);
 int Hour(double serial);
 int Minute(double serial);
 int Second(double serial);
-int Weekday(double serial);  // 1 = Sunday
-double dateOnly(double serial);  // DateValue: the day without its time
-double timeOnly(double serial);  // TimeValue: the time on day 0
-double Now();    // server's local time
-double Today();  // Date: today at midnight
+int Weekday(double serial);               // 1 = Sunday
+double dateOnly(double serial);           // DateValue: the day without its time
+double timeOnly(double serial);           // TimeValue: the time on day 0
+double Now();                             // server's local time
+double Today();                           // Date: today at midnight
 double fromUnixTime(int64_t secondsUtc);  // as local time
 
 // Text to a date-time, for the forms the pages use: "3/5/2024", "3/5/24", "Mar/5/2024",

@@ -17,8 +17,8 @@ class Template {
  public:
   struct Part {
     bool isTag = false;
-    std::string text;      // the literal HTML, or the tag's contents
-    std::string tagName;   // "WC@NAME" as written in the template
+    std::string text;     // the literal HTML, or the tag's contents
+    std::string tagName;  // "WC@NAME" as written in the template
   };
 
   static Template parse(std::string_view html);

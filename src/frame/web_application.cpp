@@ -26,15 +26,20 @@ constexpr int kMaxNextItems = 8;
 
 void notFound(Exchange& exchange, std::string_view pageObject) {
   exchange.setStatus(404);
-  exchange.write("<!DOCTYPE html><html><head><title>Not Found</title></head><body>"
-                 "<h1>Not Found</h1><p>The page object &quot;" +
-                 htmlEscape(pageObject) + "&quot; does not exist.</p></body></html>");
+  exchange.write(
+      "<!DOCTYPE html><html><head><title>Not Found</title></head><body>"
+      "<h1>Not Found</h1><p>The page object &quot;" +
+      htmlEscape(pageObject) + "&quot; does not exist.</p></body></html>");
 }
 
 }  // namespace
 
-std::string Installation::rootText() const { return withSlash(root); }
-std::string Installation::siteText() const { return withSlash(site); }
+std::string Installation::rootText() const {
+  return withSlash(root);
+}
+std::string Installation::siteText() const {
+  return withSlash(site);
+}
 
 WebApplication::WebApplication(Installation installation, std::shared_ptr<const PageRegistry> pages)
     : installation_(std::move(installation)),

@@ -2,8 +2,8 @@
 // application store and the template cache, shared by every request of the process.
 #pragma once
 
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 

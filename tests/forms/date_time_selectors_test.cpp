@@ -306,7 +306,9 @@ TEST(SelectorAttributes, AttributesGoIntoEveryOpeningTag) {
 
 class DateTimeFormatters : public ::testing::Test {
  protected:
-  DateTimeFormatters() : site_(testing::TempInstallation::Data::None), web_(site_.installation(), makeStandardPages()) {}
+  DateTimeFormatters()
+      : site_(testing::TempInstallation::Data::None),
+        web_(site_.installation(), makeStandardPages()) {}
 
   TempInstallation site_;
   WebApplication web_;

@@ -96,13 +96,13 @@ TEST_F(ApplicationTest, EventsAreDispatchedByNameIgnoringCase) {
   };
   const Case cases[] = {
       {"Second", "", "[Second.Respond]"},
-      {"second", "save", "[Second.Save]"},                     // declared event, any case
-      {"Second", "12345", "[Second.UserEvent:12345]"},         // data as the event name
-      {"First", "", "[First.Respond][Second.Respond]"},        // next page object responds
+      {"second", "save", "[Second.Save]"},               // declared event, any case
+      {"Second", "12345", "[Second.UserEvent:12345]"},   // data as the event name
+      {"First", "", "[First.Respond][Second.Respond]"},  // next page object responds
   };
   for (const auto& c : cases) {
     FakeExchange ex;
-  prepare(ex, c.wci, c.wce);
+    prepare(ex, c.wci, c.wce);
     EXPECT_EQ(run(ex), c.expected) << c.wci << " " << c.wce;
     EXPECT_EQ(ex.status, 200);
   }

@@ -73,8 +73,11 @@ TEST_F(ConfigurationTest, FlagsFollowTheirOwnCaseRules) {
     bool dotnet;
     bool authentication;
   };
-  const Case cases[] = {{"True", true, true}, {"TRUE", true, false}, {"true", true, false},
-                        {"False", false, false}, {"yes", false, false}};
+  const Case cases[] = {{"True", true, true},
+                        {"TRUE", true, false},
+                        {"true", true, false},
+                        {"False", false, false},
+                        {"yes", false, false}};
   setRegistry(site_.root().string() + "/");
   for (const auto& c : cases) {
     site_.writeFile("root/trip.ini", std::string("[P.L.X. Options]\nDOTNETInstalled=") + c.value +
@@ -166,8 +169,7 @@ TEST_F(ConfigurationTest, ConcurrentAppendersKeepLinesWhole) {
   for (auto& th : threads) th.join();
   std::vector<std::string> lines = logLines();
   ASSERT_EQ(lines.size(), 1600u);
-  for (const auto& line : lines)
-    EXPECT_EQ(line, std::string(200, line.front()));
+  for (const auto& line : lines) EXPECT_EQ(line, std::string(200, line.front()));
 }
 
 TEST_F(ConfigurationTest, AppendToAnUnwritablePathFailsWithoutThrowing) {
@@ -180,7 +182,8 @@ TEST_F(ConfigurationTest, MissingDatabaseFileIsReportedWithTheDataFolderAndNever
   std::string folder = site_.dataFolder().string() + "/";
   EXPECT_EQ(app_.errorText(),
             "Error in Procedure: SetTripDBConnections of Module: ChkEligWeb.  Error: -2147467259 - "
-            "Could not find file '" + folder + "trip.mdb'.; strTripDataPath=" + folder + ".");
+            "Could not find file '" +
+                folder + "trip.mdb'.; strTripDataPath=" + folder + ".");
   EXPECT_FALSE(std::filesystem::exists(site_.dataFolder() / "trip.mdb"));
 }
 

@@ -41,8 +41,9 @@ class SiteSettingsTest : public ::testing::Test {
     return "SessionTimeOut=" + timeout +
            "\nDOTNETInstalled=true\nCalendarUrl=http://cal\nInquiryUrl=http://inq\n"
            "SmtpServer=mail\nSmtpPort=25\nSmtpAuthentication=" +
-           auth + "\nSmtpUsername=mailer\nSmtpPassword=secret\nEmailFromAddress=a@b\n"
-                  "EmailFromName=Trips\n";
+           auth +
+           "\nSmtpUsername=mailer\nSmtpPassword=secret\nEmailFromAddress=a@b\n"
+           "EmailFromName=Trips\n";
   }
   Store& settings() { return web_.applicationStore(); }
 
@@ -52,8 +53,9 @@ class SiteSettingsTest : public ::testing::Test {
 
 TEST_F(SiteSettingsTest, BarePageLoadsTheSettingsAndShowsTheSignInPage) {
   tripIni(fullIni());
-  district("'Larkdale USD', '1 Main St', 'Larkdale', 'CA', '95000', '555-0100', 'BUS', 'True', "
-           "14, 12");
+  district(
+      "'Larkdale USD', '1 Main St', 'Larkdale', 'CA', '95000', '555-0100', 'BUS', 'True', "
+      "14, 12");
   std::string body = start();
   EXPECT_NE(body.find("Larkdale USD"), std::string::npos);
   EXPECT_NE(body.find("Larkdale, CA  95000"), std::string::npos);
@@ -133,16 +135,18 @@ TEST_F(SiteSettingsTest, MailAccountIsStoredOnlyWithExactTrue) {
 TEST_F(SiteSettingsTest, BadSessionTimeoutStopsWithTheTypeMismatchReport) {
   tripIni(fullIni("soon"));
   std::string body = start();
-  EXPECT_EQ(body, "Error in Procedure: WebClass_Start of Module: Ravadid.  Error: 13.  Type "
-                  "mismatch.");
+  EXPECT_EQ(body,
+            "Error in Procedure: WebClass_Start of Module: Ravadid.  Error: 13.  Type "
+            "mismatch.");
 }
 
 TEST_F(SiteSettingsTest, MissingKeyReportsAboveTheSignInPageAndGoesOn) {
   tripIni("SessionTimeOut=20\nSmtpServer=mail\n");
   district("'Larkdale USD', 'A', 'C', 'S', 'Z', 'P', 'BUS', 'True', 0, 0");
   std::string body = start();
-  std::size_t report = body.find("Error in Procedure: INIGetSettingString of Module: ChkEligWeb."
-                                 "  Error reading ");
+  std::size_t report = body.find(
+      "Error in Procedure: INIGetSettingString of Module: ChkEligWeb."
+      "  Error reading ");
   ASSERT_NE(report, std::string::npos) << body;
   EXPECT_LT(report, body.find("<!DOCTYPE html>"));
   EXPECT_EQ(settings().get("DISTNAME"), Value("Larkdale USD"));

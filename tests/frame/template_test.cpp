@@ -52,9 +52,10 @@ TEST(TemplateParse, SameTagTwiceGivesTwoEvents) {
 class TemplateCacheTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("ravadid-template-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    dir_ =
+        std::filesystem::temp_directory_path() /
+        ("ravadid-template-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
     std::filesystem::create_directories(dir_);
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
@@ -72,9 +73,9 @@ TEST_F(TemplateCacheTest, KeepsTheParsedTemplateUntilTheFileChanges) {
 
   writeFile("<WC@B>22</WC@B>");
   // Make sure the modification time moves even on coarse file systems.
-  std::filesystem::last_write_time(dir_ / "Page.html",
-                                   std::filesystem::last_write_time(dir_ / "Page.html") +
-                                       std::chrono::seconds(2));
+  std::filesystem::last_write_time(
+      dir_ / "Page.html",
+      std::filesystem::last_write_time(dir_ / "Page.html") + std::chrono::seconds(2));
   auto second = cache.load(dir_ / "Page.html");
   EXPECT_NE(first, second);
   EXPECT_EQ(render(*second), "[WC@B|22]");

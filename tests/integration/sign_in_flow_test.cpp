@@ -47,10 +47,10 @@ class SignInFlowTest : public ::testing::Test {
         if (name != "Set-Cookie") continue;
         std::string pair = value.substr(0, value.find(';'));
         // An expired cookie clears the session.
-        cookie = value.find("Max-Age=0") != std::string::npos ||
-                         value.find("1970") != std::string::npos
-                     ? std::string()
-                     : pair;
+        cookie =
+            value.find("Max-Age=0") != std::string::npos || value.find("1970") != std::string::npos
+                ? std::string()
+                : pair;
       }
     }
     std::string get(const std::string& path) {
@@ -62,8 +62,8 @@ class SignInFlowTest : public ::testing::Test {
                        const std::string& button) {
       httplib::Params form{{"user", user}, {"password", password}};
       if (!button.empty()) form.emplace("btnsubmit", button);
-      auto r = client.Post("/RavadidLarkdale.asp?WCI=Login&WCE=LoginValidateUser&WCU", headers(),
-                           form);
+      auto r =
+          client.Post("/RavadidLarkdale.asp?WCI=Login&WCE=LoginValidateUser&WCU", headers(), form);
       keepCookie(r);
       return r ? r->body : "<no answer>";
     }

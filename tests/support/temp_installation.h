@@ -1,12 +1,12 @@
 // A throw-away installation (ROOT and SITE) in a temporary folder, removed afterwards.
 #pragma once
 
+#include <unistd.h>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "frame/installation.h"
 #include "frame/web_application.h"
