@@ -6,6 +6,10 @@
 #include <mutex>
 #include <set>
 #include <shared_mutex>
+#include <unordered_map>
+#include <vector>
+
+#include <sys/stat.h>
 
 #include "frame/db/connection_handle.h"
 #include "frame/db/database.h"
@@ -31,6 +35,77 @@ std::string booleanKey(std::string_view table, std::string_view column) {
   return vb::UCase(table) + "." + vb::UCase(column);
 }
 
+// Open handles that no connection uses any more, kept per file so that the next handler that
+// opens the file skips the open, the journal-mode read and the function registration. A
+// handle is reused only while its file is still the same file at the same path.
+class HandlePool {
+ public:
+  struct Idle {
+    sqlite3* db;
+    dev_t device;
+    ino_t inode;
+  };
+
+  sqlite3* take(const std::string& path, const struct stat& file) {
+    std::vector<sqlite3*> stale;
+    sqlite3* found = nullptr;
+    {
+      std::lock_guard lock(mutex_);
+      auto it = idle_.find(path);
+      if (it == idle_.end()) return nullptr;
+      auto& handles = it->second;
+      while (!handles.empty() && !found) {
+        Idle candidate = handles.back();
+        handles.pop_back();
+        if (candidate.device == file.st_dev && candidate.inode == file.st_ino)
+          found = candidate.db;
+        else
+          stale.push_back(candidate.db);
+      }
+    }
+    for (sqlite3* db : stale) sqlite3_close_v2(db);
+    if (found && hasMoved(found)) {
+      sqlite3_close_v2(found);
+      found = nullptr;
+    }
+    return found;
+  }
+
+  // Keeps the handle for reuse when it is clean; closes it otherwise.
+  void give(sqlite3* db, const std::string& path, dev_t device, ino_t inode) {
+    bool clean = sqlite3_get_autocommit(db) != 0 && sqlite3_next_stmt(db, nullptr) == nullptr;
+    if (clean) {
+      std::lock_guard lock(mutex_);
+      auto& handles = idle_[path];
+      if (handles.size() < kMaxIdlePerFile) {
+        handles.push_back({db, device, inode});
+        return;
+      }
+    }
+    sqlite3_close_v2(db);
+  }
+
+  ~HandlePool() {
+    for (auto& [path, handles] : idle_)
+      for (const Idle& idle : handles) sqlite3_close_v2(idle.db);
+  }
+
+ private:
+  static constexpr std::size_t kMaxIdlePerFile = 64;
+  static bool hasMoved(sqlite3* db) {
+    int moved = 0;
+    return sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved;
+  }
+
+  std::mutex mutex_;
+  std::unordered_map<std::string, std::vector<Idle>> idle_;
+};
+
+HandlePool& handlePool() {
+  static HandlePool pool;
+  return pool;
+}
+
 }  // namespace
 
 void raiseConnectionUnusable() {
@@ -40,7 +115,10 @@ void raiseConnectionUnusable() {
 }
 
 ConnectionHandle::~ConnectionHandle() {
-  sqlite3_close_v2(db);
+  if (pooled)
+    handlePool().give(db, path, device, inode);
+  else
+    sqlite3_close_v2(db);
 }
 
 void raiseDatabaseError(sqlite3* db) {
@@ -68,9 +146,18 @@ void Connection::open(const std::string& path) {
   close();
   // The files belong to the department's software: a wrong path must never leave an empty
   // database behind.
-  std::error_code ec;
-  if (path.empty() || !std::filesystem::is_regular_file(path, ec))
+  struct stat file {};
+  if (path.empty() || ::stat(path.c_str(), &file) != 0 || !S_ISREG(file.st_mode))
     raise(vberr::kDatabase, "Could not find file '" + path + "'.");
+
+  if (sqlite3* reused = handlePool().take(path, file)) {
+    handle_ = std::make_shared<ConnectionHandle>(reused, path);
+    handle_->pooled = true;
+    handle_->device = file.st_dev;
+    handle_->inode = file.st_ino;
+    path_ = path;
+    return;
+  }
 
   sqlite3* raw = nullptr;
   int rc =
@@ -86,6 +173,10 @@ void Connection::open(const std::string& path) {
   rc = sqlite3_exec(raw, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT) raiseDatabaseError(raw);
   registerDialectFunctions(raw);
+  // A handle that opened cleanly goes back to the pool when its last user lets it go.
+  handle->pooled = true;
+  handle->device = file.st_dev;
+  handle->inode = file.st_ino;
   handle_ = std::move(handle);
   path_ = path;
 }

@@ -20,6 +20,10 @@ struct ConnectionHandle {
 
   sqlite3* db;
   std::string path;
+  // Whether the handle returns to the pool of idle handles, and the file it belongs to.
+  bool pooled = false;
+  unsigned long device = 0;
+  unsigned long inode = 0;
 };
 
 // Raises the engine's error for a failed call on this handle.
