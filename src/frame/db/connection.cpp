@@ -1,4 +1,5 @@
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <cctype>
 #include <filesystem>
@@ -8,8 +9,6 @@
 #include <shared_mutex>
 #include <unordered_map>
 #include <vector>
-
-#include <sys/stat.h>
 
 #include "frame/db/connection_handle.h"
 #include "frame/db/database.h"
