@@ -28,6 +28,9 @@ std::string_view trimBlanks(std::string_view s) {
 Session::Session(int timeoutMinutes) : timeoutMinutes_(clampTimeout(timeoutMinutes)) {}
 
 void Session::setTimeoutMinutes(int minutes) {
+  // No timeout (sign-in before any start request loaded the setting) keeps the current one
+  // rather than ending the session within a minute.
+  if (minutes <= 0) return;
   timeoutMinutes_.store(clampTimeout(minutes), std::memory_order_relaxed);
 }
 

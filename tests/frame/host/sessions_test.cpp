@@ -126,11 +126,11 @@ TEST_F(SessionManagerTest, SessionTimeoutSetOnTheSessionDecidesExpiry) {
   EXPECT_EQ(manager.find(id), nullptr);
 }
 
-TEST(SessionTest, TimeoutIsClampedToOneMinuteToOneDay) {
+TEST(SessionTest, TimeoutIsClampedToOneMinuteToOneDayAndNoTimeoutKeepsTheCurrentOne) {
   struct Case {
     int set;
     int read;
-  } cases[] = {{20, 20}, {1, 1}, {0, 1}, {-5, 1}, {1440, 1440}, {100000, 1440}};
+  } cases[] = {{20, 20}, {1, 1}, {0, 20}, {-5, 20}, {1440, 1440}, {100000, 1440}};
   for (const Case& c : cases) {
     Session session(20);
     session.setTimeoutMinutes(c.set);
