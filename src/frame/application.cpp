@@ -26,6 +26,17 @@ Ravadid::Ravadid(WebApplication& web, Exchange& exchange)
   worker_.errorText = "NA";
 }
 
+const Store& Ravadid::application() {
+  // Built in place: a store is neither copied nor moved.
+  if (!settings_) settings_.reset(new Store(web_.applicationStore().snapshot()));
+  return *settings_;
+}
+
+void Ravadid::publishSettings(std::vector<std::pair<std::string, Value>> items) {
+  web_.applicationStore().setAll(std::move(items));
+  settings_.reset();
+}
+
 std::string Ravadid::urlFor(std::string_view pageObject, std::string_view event) const {
   std::string url = kPageName;
   url.append("?WCI=").append(urlEncode(pageObject));

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "frame/host/exchange.h"
 #include "frame/page_object.h"
@@ -46,7 +48,11 @@ class Ravadid {
   // ---- Host -----------------------------------------------------------------------------
   Exchange& exchange() { return exchange_; }
   Store& session() { return exchange_.session(); }
-  Store& application() { return web_.applicationStore(); }
+  // The site settings as this request first read them, so that a start request publishing
+  // new settings meanwhile never leaves a page half old and half new.
+  const Store& application();
+  // Stores the items in the application store together, and lets this request read them.
+  void publishSettings(std::vector<std::pair<std::string, Value>> items);
   const Installation& installation() const { return web_.installation(); }
   std::string form(std::string_view name) const { return exchange_.form(name); }
   std::string query(std::string_view name) const { return exchange_.query(name); }
@@ -98,6 +104,7 @@ class Ravadid {
   WebApplication& web_;
   Exchange& exchange_;
   WorkerState& worker_;
+  std::unique_ptr<Store> settings_;  // taken at the first read
   std::string nextItem_;
 };
 

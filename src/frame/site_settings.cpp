@@ -1,5 +1,9 @@
 #include "frame/site_settings.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "frame/application.h"
 #include "frame/configuration.h"
 #include "frame/db/database.h"
@@ -42,8 +46,13 @@ constexpr std::pair<const char*, const char*> kRequiredFields[] = {
     {tripreq_required::kInvoiceCommentReq, tripreq_required::kInvoiceCommentReq},
 };
 
-void storeConfiguration(Ravadid& app) {
-  Store& a = app.application();
+// One start request's settings, published together when the load ends.
+struct Settings {
+  std::vector<std::pair<std::string, Value>> items;
+  void set(std::string key, Value value) { items.emplace_back(std::move(key), std::move(value)); }
+};
+
+void storeConfiguration(Ravadid& app, Settings& a) {
   a.set("SESSION_TIMEOUT", Value::integer(getSessionTimeOut(app)));
   a.set("PageSize", Value::integer(20));
   a.set("DOTNET_INSTALLED", Value::boolean(getDOTNETInstalled(app)));
@@ -59,8 +68,7 @@ void storeConfiguration(Ravadid& app) {
   a.set("EmailFromName", getEmailFromName(app));
 }
 
-void storeDistrict(Ravadid& app) {
-  Store& a = app.application();
+void storeDistrict(Ravadid& app, Settings& a) {
   db::Recordset rs;
   rs.open("select * from District", app.tripDb());
   if (rs.eof()) {
@@ -102,8 +110,7 @@ void storeDistrict(Ravadid& app) {
   rs.close();
 }
 
-void storeRequiredFields(Ravadid& app) {
-  Store& a = app.application();
+void storeRequiredFields(Ravadid& app, Settings& a) {
   db::Recordset rs;
   rs.open("SELECT * FROM TRIPREQ_REQUIRED", app.tripDb());
   bool hasRow = !rs.eof();
@@ -115,7 +122,7 @@ void storeRequiredFields(Ravadid& app) {
   rs.close();
 }
 
-void storeFixedTexts(Store& a) {
+void storeFixedTexts(Settings& a) {
   a.set("WEBTITLE", "P.L.X. FIELD TRIPS");
   a.set("WEBLINK1", "Brantwell Datacraft, Inc");
   a.set("WEBLINKURL1", "https://www.example.com/");
@@ -125,22 +132,24 @@ void storeFixedTexts(Store& a) {
 }  // namespace
 
 void WebClass_Start(Ravadid& app) {
+  // The settings are gathered apart and published at the end, so that the pages of other
+  // requests never see them half loaded (or the district name blank while loading).
+  Settings staged;
   app.run({.name = "WebClass_Start"}, [&] {
-    Store& a = app.application();
-    // Emptied first so that the load below runs on every start request.
-    a.set("DISTNAME", "");
     std::string physicalPath = app.exchange().serverVariable("APPL_PHYSICAL_PATH");
     if (app.worker().applicationFolder.empty()) app.worker().applicationFolder = physicalPath;
-    a.set("APP_PATH", physicalPath);
+    staged.set("APP_PATH", physicalPath);
     if (app.databasePreamble()) {
-      storeConfiguration(app);
-      storeDistrict(app);
-      storeRequiredFields(app);
-      storeFixedTexts(a);
+      storeConfiguration(app, staged);
+      storeDistrict(app, staged);
+      storeRequiredFields(app, staged);
+      storeFixedTexts(staged);
       app.closeStep();
     }
     app.setNextItem("Login");
   });
+  // After a failure the settings read before it are published; the later ones keep their values.
+  app.publishSettings(std::move(staged.items));
 }
 
 }  // namespace ravadid

@@ -148,5 +148,34 @@ TEST(Store, ConcurrentSetAndGetFromSeveralThreads) {
   }
 }
 
+TEST(Store, SnapshotKeepsWhatWasThereAndSetAllLandsTogether) {
+  Store store;
+  store.setAll({{"DISTNAME", Value("Old")}, {"DISTPHONE", Value("1")}});
+  Store before = store.snapshot();
+  store.setAll({{"distname", Value("New")}, {"DISTPHONE", Value("2")}});
+  store.remove("DISTPHONE");
+  EXPECT_EQ(before.text("DISTNAME") + before.text("DISTPHONE"), "Old1");
+  EXPECT_EQ(store.text("DISTNAME") + store.text("DISTPHONE"), "New");
+  before.set("DISTNAME", Value("Mine"));  // a snapshot's own writes stay its own
+  EXPECT_EQ(store.text("DISTNAME"), "New");
+
+  // Readers of snapshots taken while a writer publishes pairs see whole pairs only.
+  store.setAll({{"DISTNAME", Value("0")}, {"DISTPHONE", Value("0")}});
+  std::atomic<bool> done{false};
+  std::atomic<int> mixed{0};
+  std::thread reader([&] {
+    while (!done) {
+      Store now = store.snapshot();
+      if (now.text("DISTNAME") != now.text("DISTPHONE")) ++mixed;
+    }
+  });
+  for (int i = 0; i < 20000; ++i) {
+    store.setAll({{"DISTNAME", Value(std::to_string(i))}, {"DISTPHONE", Value(std::to_string(i))}});
+  }
+  done = true;
+  reader.join();
+  EXPECT_EQ(mixed, 0);
+}
+
 }  // namespace
 }  // namespace ravadid

@@ -17,9 +17,13 @@ class LoginPageTest : public ::testing::Test {
  protected:
   LoginPageTest() : web_(site_.installation(), makeStandardPages()), app_(web_, exchange_) {}
 
+  // The tag as a new request renders it (a request reads the settings as they were at its
+  // first read).
   std::string tag(const std::string& name, const std::string& contents = "kept") {
+    FakeExchange exchange;
+    Ravadid app(web_, exchange);
     TagEvent event{name, contents, false};
-    page_.processTag(app_, event);
+    page_.processTag(app, event);
     return event.contents;
   }
 
