@@ -138,6 +138,8 @@ std::string timeCell(Ravadid& app, const Value& value) {
 // The date alone, as the short date form prints it ("2/10/2026").
 std::string shortDateCell(const Value& value) {
   if (value.isNull() || value.isEmpty()) return "&nbsp;";
+  // A date column holding text that is no date is shown as it is rather than failing the list.
+  if (!vb::IsDate(value)) return cellOrSpace(vb::CStr(value));
   return htmlEscape(vb::formatDate(vb::dateOnly(vb::CDate(value))));
 }
 
@@ -601,7 +603,7 @@ void RequestSearch_TripRequests(Ravadid& app, RequestSearchState& search) {
     session.set("blnDepDtWarn", Value::boolean(false));
     session.set("blnRtnDtWarn", Value::boolean(false));
     const std::string button = app.form("btnsubmit");
-    if (vb::equalsIgnoreCase(button, "Reset") || vb::equalsIgnoreCase(button, "Exit")) {
+    if (vb::equalsIgnoreCase(button, "Reset") || vb::equalsIgnoreCase(button, "**Exit**")) {
       InitRequestSearch(app, search);
     } else {
       readFilters(app, search);

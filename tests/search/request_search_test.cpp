@@ -370,13 +370,16 @@ TEST_F(RequestSearchTest, ResetClearsEveryFilterButTheCustomerWhichBecomesTheSes
   for (const char* field : {"DEPFROM", "DEPTO", "ENTERFROM", "ENTERTO"})
     EXPECT_EQ(line(body, field), "") << field;
 
-  // Exit resets too; a user without a customer then sees every request.
+  // The form's Exit button (its caption in asterisks) resets too; a user without a customer
+  // then sees every request. A plain "Exit" is no reset.
   FakeExchange all;
   signIn(all, "rpatel");  // CUSTOMER is null: the session holds a blank
-  reset["btnsubmit"] = "EXIT";
+  reset["btnsubmit"] = "**EXIT**";
   body = search(all, reset);
   EXPECT_EQ(reportQuery(all), kFilterColumns + kOrder);
   EXPECT_EQ(listed(body).size(), 7u);
+  search(all, {{"btnsubmit", "Exit"}, {"Status", "Denied"}});
+  EXPECT_EQ(reportQuery(all), kFilterColumns + " WHERE TRIPSREQ.STATUS = 'Denied'" + kOrder);
 }
 
 TEST_F(RequestSearchTest, ASchoolSeesOnlyItsOwnRequestsUnlessTheSiteAllowsOthers) {
@@ -571,6 +574,24 @@ TEST_F(RequestSearchTest, EmptyValuesShowAsNonBreakingSpaces) {
                          "<td><font size='-2'>&nbsp;</td></font></tr>"),
             std::string::npos)
       << results;
+}
+
+TEST_F(RequestSearchTest, DateColumnsHoldingTextAreShownAsTheirTextAndTheListGoesOn) {
+  requests(
+      "INSERT INTO TRIPSREQ (TRIPNUM, Status, CUSTOMER, depdate, retdate, REQDATE, INTTRIPNUM)"
+      " VALUES (31, 'Pending', 'LHS', 'soon <b>', 'later & then', 'last week', 'TEXT'),"
+      " (32, 'Pending', 'LHS', '2026-06-02 00:00:00', NULL, '2026-05-01 09:00:00', 'TEXT')");
+  FakeExchange ex;
+  signIn(ex, "dwu");
+  const std::string body = search(ex, {{"IntNum", "TEXT"}});
+  EXPECT_EQ(body.find("Error in Procedure"), std::string::npos) << body;
+  EXPECT_EQ(listed(body), (Numbers{32, 31}));  // text sorts after the dates
+  const std::string results = line(body, "RESULTS");
+  for (const char* cell :
+       {"<td><font size='-2'>soon &lt;b&gt;, &nbsp;</font></td>",
+        "<td><font size='-2'>later &amp; then, &nbsp;</font></td>",
+        "<td><font size='-2'>last week</font></td>", "<td><font size='-2'>5/1/2026</font></td>"})
+    EXPECT_NE(results.find(cell), std::string::npos) << cell;
 }
 
 TEST_F(RequestSearchTest, DestinationsComeFromTheSessionListOrTheRequestOrAreNotFound) {
