@@ -4,16 +4,19 @@
 #include <signal.h>
 
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "frame/configuration.h"
 #include "frame/host/http_server.h"
 #include "frame/installation.h"
 #include "frame/pages.h"
@@ -53,6 +56,7 @@ constexpr const char* kInitHelp =
 
 constexpr const char* kServeHelp =
     "Usage: ravadid serve --root ROOT --site SITE [--port 8080] [--bind 127.0.0.1] [--threads N]\n"
+    "                     [--log-max-bytes BYTES]\n"
     "\n"
     "Runs the web application until SIGINT or SIGTERM.\n"
     "\n"
@@ -62,6 +66,9 @@ constexpr const char* kServeHelp =
     "  --port PORT      TCP port, 0 for any free port (default 8080)\n"
     "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
     "  --threads N      worker threads (default max(16, 8 x processors))\n"
+    "  --log-max-bytes BYTES\n"
+    "                   roll the debug log over to log.txt.1 past this size, 0 never\n"
+    "                   (default: LogMaxBytes of trip.ini, else 16777216)\n"
     "  --help           show this help\n";
 
 struct UsageError : std::runtime_error {
@@ -193,6 +200,13 @@ int runServe(const Arguments& args) {
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
   ravadid::WebApplication application(installation, ravadid::makeStandardPages());
+  // The command line wins over trip.ini, which wins over the default.
+  std::optional<std::uint64_t> logMaxBytes = ravadid::logMaxBytesSetting(installation);
+  if (args.value("log-max-bytes")) {
+    logMaxBytes = static_cast<std::uint64_t>(
+        args.number("log-max-bytes", 0, 0, std::numeric_limits<long>::max()));
+  }
+  if (logMaxBytes) application.log().setMaxBytes(*logMaxBytes);
   ravadid::HttpServer server(application, options);
   server.start();
   std::string host =
@@ -237,7 +251,7 @@ int main(int argc, char** argv) {
         parsed.parse({"root"}, {"demo"});
         return runInit(parsed);
       }
-      parsed.parse({"root", "site", "port", "bind", "threads"}, {});
+      parsed.parse({"root", "site", "port", "bind", "threads", "log-max-bytes"}, {});
       return runServe(parsed);
     }
     throw UsageError("unknown command '" + command + "' (try --help)");

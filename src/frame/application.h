@@ -54,6 +54,7 @@ class Ravadid {
   // Stores the items in the application store together, and lets this request read them.
   void publishSettings(std::vector<std::pair<std::string, Value>> items);
   const Installation& installation() const { return web_.installation(); }
+  DebugLog& log() const { return web_.log(); }
   std::string form(std::string_view name) const { return exchange_.form(name); }
   std::string query(std::string_view name) const { return exchange_.query(name); }
   void write(std::string_view text) { exchange_.write(text); }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -11,6 +12,7 @@
 #include "frame/application.h"
 #include "frame/errors.h"
 #include "frame/runtime.h"
+#include "frame/web_application.h"
 
 namespace ravadid {
 namespace {
@@ -197,7 +199,21 @@ bool AppendToTextFile(const std::string& path, std::string_view text) {
 }
 
 void debugLog(const Ravadid& app, std::string_view line) {
-  AppendToTextFile((app.installation().root / "RavadidLarkdale" / "log.txt").string(), line);
+  app.log().append(line);
+}
+
+std::optional<std::uint64_t> logMaxBytesSetting(const Installation& installation) {
+  auto folder = iniLookup((installation.root / "registry.ini").string(),
+                          "HKEY_LOCAL_MACHINE\\" + std::string(kRegistryKey), "INIPath");
+  std::string path = folder ? *folder : std::string();
+  if (vb::UCase(path) == "MULTIPLE") path = installation.siteText();
+  if (path.empty() || path.back() != '/') path += '/';
+  auto value = iniLookup(path + "trip.ini", kOptionsSection, "LogMaxBytes");
+  if (!value || value->empty()) return std::nullopt;
+  std::uint64_t bytes = 0;
+  auto [end, ec] = std::from_chars(value->data(), value->data() + value->size(), bytes);
+  if (ec != std::errc() || end != value->data() + value->size()) return std::nullopt;
+  return bytes;
 }
 
 }  // namespace ravadid

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,7 @@ namespace ravadid {
 
 class Ravadid;
 class Value;
+struct Installation;
 
 inline constexpr std::string_view kRegistryKey =
     "Software\\Brantwell Datacraft, Inc.\\Pelix Fleet Desk (P.L.X.) - Field Trip";
@@ -53,5 +55,8 @@ void SetTripPaths(Ravadid& app);
 bool AppendToTextFile(const std::string& path, std::string_view text);
 // Appends one line to ROOT/RavadidLarkdale/log.txt.
 void debugLog(const Ravadid& app, std::string_view line);
+// trip.ini's LogMaxBytes (the debug log's size limit), found as the other settings are; nullopt
+// when it is missing or not a whole number of bytes.
+std::optional<std::uint64_t> logMaxBytesSetting(const Installation& installation);
 
 }  // namespace ravadid

@@ -61,7 +61,9 @@ std::string tripIni() {
          "SmtpUsername=\n"
          "SmtpPassword=\n"
          "EmailFromAddress=fieldtrips@localhost\n"
-         "EmailFromName=Field Trips\n";
+         "EmailFromName=Field Trips\n"
+         "; The debug log rolls over to log.txt.1 past this many bytes (0: never).\n"
+         "LogMaxBytes=16777216\n";
 }
 
 }  // namespace

@@ -45,6 +45,7 @@ WebApplication::WebApplication(Installation installation, std::shared_ptr<const 
     : installation_(std::move(installation)),
       pages_(std::move(pages)),
       templates_(std::make_unique<TemplateCache>()),
+      log_(installation_.root / "RavadidLarkdale" / "log.txt"),
       id_(nextApplicationId++) {
   schema::registerSchemaColumnTypes();
 }

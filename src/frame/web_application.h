@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "frame/debug_log.h"
 #include "frame/host/exchange.h"
 #include "frame/store.h"
 
@@ -35,6 +36,8 @@ class WebApplication {
   const Installation& installation() const { return installation_; }
   Store& applicationStore() { return application_; }
   TemplateCache& templates() { return *templates_; }
+  // ROOT/RavadidLarkdale/log.txt, shared by every worker.
+  DebugLog& log() { return log_; }
   const PageRegistry& pages() const { return *pages_; }
   // Distinguishes this application's per-worker state from another's in the same process.
   std::uint64_t id() const { return id_; }
@@ -44,6 +47,7 @@ class WebApplication {
   std::shared_ptr<const PageRegistry> pages_;
   std::unique_ptr<TemplateCache> templates_;
   Store application_;
+  DebugLog log_;
   std::uint64_t id_;
 };
 

@@ -67,6 +67,27 @@ TEST_F(ConfigurationTest, MultipleInAnyCaseReadsTripIniFromTheWebFolder) {
   }
 }
 
+TEST_F(ConfigurationTest, LogLimitIsReadFromTripIniWhereTheOtherSettingsAre) {
+  struct Case {
+    const char* registry;
+    const char* file;
+    const char* value;
+    std::optional<std::uint64_t> bytes;
+  } cases[] = {
+      {"conf", "root/conf/trip.ini", "LogMaxBytes=1000", 1000},
+      {"MULTIPLE", "site/trip.ini", "logmaxbytes = 0", 0},
+      {"conf", "root/conf/trip.ini", "LogMaxBytes=lots", std::nullopt},
+      {"conf", "root/conf/trip.ini", "LogMaxBytes=", std::nullopt},
+      {"conf", "root/conf/trip.ini", "SmtpPort=25", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    std::string registry = c.registry;
+    setRegistry(registry == "conf" ? site_.root().string() + "/conf" : registry);
+    site_.writeFile(c.file, std::string("[P.L.X. Options]\n") + c.value + "\n");
+    EXPECT_EQ(logMaxBytesSetting(site_.installation()), c.bytes) << c.value;
+  }
+}
+
 TEST_F(ConfigurationTest, FlagsFollowTheirOwnCaseRules) {
   struct Case {
     const char* value;

@@ -169,6 +169,7 @@ TEST(CommandLineTest, BadArgumentsGiveOneLineAndExitCodeTwo) {
       {"serve", "--root", root, "--site", site, "--threads", "0"},
       {"serve", "--root", root, "--site", site, "--port", "8080", "--port", "8081"},
       {"serve", "--root", root, "--site", site, "--colour"},
+      {"serve", "--root", root, "--site", site, "--log-max-bytes", "lots"},
       {"serve", "--root", root + "/missing", "--site", site},
   };
   for (const auto& args : cases) {
