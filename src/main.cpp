@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "frame/host/http_server.h"
-#include "frame/installation.h"
 #include "frame/pages.h"
 #include "frame/web_application.h"
+#include "setup/installation.h"
 
 namespace {
 
