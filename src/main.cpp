@@ -18,9 +18,9 @@
 
 #include "frame/configuration.h"
 #include "frame/host/http_server.h"
-#include "frame/installation.h"
 #include "frame/pages.h"
 #include "frame/web_application.h"
+#include "setup/installation.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "frame/installation.h"
 #include "frame/web_application.h"
+#include "setup/installation.h"
 
 namespace ravadid::testing {
 

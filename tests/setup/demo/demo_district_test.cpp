@@ -1,4 +1,4 @@
-#include "frame/demo_district.h"
+#include "setup/demo/demo_district.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

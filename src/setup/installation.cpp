@@ -1,4 +1,4 @@
-#include "frame/installation.h"
+#include "setup/installation.h"
 
 #include <sqlite3.h>
 
@@ -6,8 +6,8 @@
 #include <stdexcept>
 
 #include "frame/connections.h"
-#include "frame/demo_district.h"
 #include "frame/schema.h"
+#include "setup/demo/demo_district.h"
 
 namespace ravadid {
 namespace {

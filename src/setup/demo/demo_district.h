@@ -5,6 +5,8 @@
 // The content comes from a fixed-seed generator, so every run makes the same district, while all
 // dates are placed relative to the given day (today by default) so the demo never goes stale:
 // requests and trips depart from about 120 days before to about 120 days after it.
+//
+// The other headers of this folder are the generator's own parts (namespace ravadid::demo).
 #pragma once
 
 #include <chrono>
