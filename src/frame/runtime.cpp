@@ -1,5 +1,11 @@
 #include "frame/runtime.h"
 
+#include <unicode/bytestream.h>
+#include <unicode/casemap.h>
+#include <unicode/stringpiece.h>
+#include <unicode/ucasemap.h>
+
+#include <algorithm>
 #include <array>
 #include <cfloat>
 #include <charconv>
@@ -781,30 +787,89 @@ std::string Trim(std::string_view s) {
   return LTrim(RTrim(s));
 }
 
+// Letter case follows Unicode's rules through ICU, the Unicode library that Debian ships and
+// keeps current with each Unicode version: upper and lower case by the full mappings of the
+// root locale (no language's exceptions: "i" and "I" pair as in English), comparisons by full
+// default case folding, so "straße" equals "STRASSE", final and medial sigma are one letter
+// and the Kelvin sign is a "k". Bytes that are no valid UTF-8 pass through unchanged, so such
+// text still compares consistently. Text that is all ASCII, nearly all text here, never
+// reaches ICU.
+namespace {
+
+bool isAscii(std::string_view s) {
+  return std::all_of(s.begin(), s.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+enum class CaseMapping { Upper, Lower, Fold };
+
+std::string mapCase(std::string_view s, CaseMapping mapping) {
+  std::string out;
+  out.reserve(s.size() + s.size() / 8);
+  icu::StringByteSink<std::string> sink(&out);
+  icu::StringPiece text(s.data(), static_cast<int32_t>(s.size()));
+  UErrorCode error = U_ZERO_ERROR;
+  switch (mapping) {
+    case CaseMapping::Upper:
+      icu::CaseMap::utf8ToUpper("", 0, text, sink, nullptr, error);
+      break;
+    case CaseMapping::Lower:
+      icu::CaseMap::utf8ToLower("", 0, text, sink, nullptr, error);
+      break;
+    case CaseMapping::Fold:
+      icu::CaseMap::utf8Fold(U_FOLD_CASE_DEFAULT, text, sink, nullptr, error);
+      break;
+  }
+  if (U_FAILURE(error)) {  // only when out of memory
+    out.assign(s);
+    for (char& c : out) c = mapping == CaseMapping::Upper ? upperAscii(c) : lowerAscii(c);
+  }
+  return out;
+}
+
+}  // namespace
+
 std::string UCase(std::string_view s) {
+  if (!isAscii(s)) return mapCase(s, CaseMapping::Upper);
   std::string out(s);
   for (char& c : out) c = upperAscii(c);
   return out;
 }
 
 std::string LCase(std::string_view s) {
+  if (!isAscii(s)) return mapCase(s, CaseMapping::Lower);
+  std::string out(s);
+  for (char& c : out) c = lowerAscii(c);
+  return out;
+}
+
+std::string foldCase(std::string_view s) {
+  if (!isAscii(s)) return mapCase(s, CaseMapping::Fold);
   std::string out(s);
   for (char& c : out) c = lowerAscii(c);
   return out;
 }
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && compareIgnoreCase(a, b) == 0;
+  if (a.size() != b.size() && isAscii(a) && isAscii(b)) return false;
+  return compareIgnoreCase(a, b) == 0;
 }
 
 int compareIgnoreCase(std::string_view a, std::string_view b) {
+  // ASCII letters fold to themselves in lower case; the folded texts first differ where the
+  // originals do, unless a byte outside ASCII comes first. From there on both rests are folded.
   const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
+  std::size_t i = 0;
+  for (; i < n; ++i) {
     const auto x = static_cast<unsigned char>(lowerAscii(a[i]));
     const auto y = static_cast<unsigned char>(lowerAscii(b[i]));
+    if (x >= 0x80 || y >= 0x80) break;
     if (x != y) return x < y ? -1 : 1;
   }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  if (i == n && (isAscii(a.substr(i)) && isAscii(b.substr(i))))
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  int order = foldCase(a.substr(i)).compare(foldCase(b.substr(i)));
+  return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
 // ---- Number formats ---------------------------------------------------------------------

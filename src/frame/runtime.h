@@ -74,8 +74,12 @@ std::optional<double> fromStorageText(std::string_view text);
 std::string Trim(std::string_view s);  // blanks only, as the runtime's Trim
 std::string LTrim(std::string_view s);
 std::string RTrim(std::string_view s);
+// Letter case by Unicode rules (UTF-8 text; invalid bytes are kept as they are).
 std::string UCase(std::string_view s);
 std::string LCase(std::string_view s);
+// The form in which texts that differ only in letter case are equal ("Straße" and "STRASSE"
+// both give "strasse"); the comparisons below compare it.
+std::string foldCase(std::string_view s);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 int compareIgnoreCase(std::string_view a, std::string_view b);  // <0, 0, >0
 

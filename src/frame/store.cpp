@@ -1,19 +1,25 @@
 #include "frame/store.h"
 
-#include <cctype>
+#include <algorithm>
 
 #include "frame/runtime.h"
 
 namespace ravadid {
 
 std::size_t CaseInsensitiveHash::operator()(std::string_view s) const {
-  // FNV-1a over the upper-cased bytes.
-  std::size_t h = 14695981039346656037ull;
-  for (unsigned char c : s) {
-    h ^= static_cast<unsigned char>(std::toupper(c));
-    h *= 1099511628211ull;
-  }
-  return h;
+  // FNV-1a over the case-folded bytes, so that keys equal ignoring case hash alike. An ASCII
+  // key folds byte by byte to lower case, without building the folded copy.
+  auto fnv1a = [](std::string_view bytes, bool lowerAscii) {
+    std::size_t h = 14695981039346656037ull;
+    for (unsigned char c : bytes) {
+      h ^= lowerAscii && c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+      h *= 1099511628211ull;
+    }
+    return h;
+  };
+  bool ascii =
+      std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return ascii ? fnv1a(s, true) : fnv1a(vb::foldCase(s), false);
 }
 
 bool CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const {

@@ -12,9 +12,13 @@
 #include <vector>
 
 #include "frame/errors.h"
+#include "frame/store.h"
 
 namespace ravadid::vb {
 namespace {
+
+using ravadid::CaseInsensitiveEqual;
+using ravadid::CaseInsensitiveHash;
 
 constexpr double kMarch5th2024 = 45356.0;
 constexpr double kBlankDate = 25253.0;  // 19 February 1969
@@ -660,14 +664,27 @@ TEST(RuntimeText, TrimRemovesSpacesOnly) {
   }
 }
 
-TEST(RuntimeText, CaseChangesTouchAsciiLettersOnly) {
-  EXPECT_EQ(UCase("abc Xyz 123_[]"), "ABC XYZ 123_[]");
-  EXPECT_EQ(LCase("ABC xYZ 123_@"), "abc xyz 123_@");
-  EXPECT_EQ(UCase("caf\xC3\xA9"), "CAF\xC3\xA9");  // UTF-8 bytes left alone
-  EXPECT_EQ(LCase("\xC3\x89T\xC3\x89"), "\xC3\x89t\xC3\x89");
+TEST(RuntimeText, CaseChangesFollowUnicode) {
+  struct Case {
+    const char* in;
+    const char* upper;
+    const char* lower;
+  } cases[] = {
+      {"abc Xyz 123_[]@", "ABC XYZ 123_[]@", "abc xyz 123_[]@"},
+      {"José Nuñez", "JOSÉ NUÑEZ", "josé nuñez"},
+      {"ΟΔΟΣ οδος", "ΟΔΟΣ ΟΔΟΣ", "οδος οδος"},  // a final sigma stays final in lower case
+      {"straße", "STRASSE", "straße"},
+      {"ıi", "II", "ıi"},  // no language's rules: dotless i keeps its own lower case
+      {"caf\xC3\xA9\xFF!", "CAF\xC3\x89\xFF!", "caf\xC3\xA9\xFF!"},  // bytes that are no UTF-8 stay
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(UCase(c.in), c.upper) << c.in;
+    EXPECT_EQ(LCase(c.in), c.lower) << c.in;
+  }
 }
 
-TEST(RuntimeText, ComparisonsIgnoreAsciiCase) {
+// Equal ignoring case means equal after full Unicode case folding.
+TEST(RuntimeText, ComparisonsIgnoreCaseByUnicodeFolding) {
   struct Case {
     const char* a;
     const char* b;
@@ -679,13 +696,40 @@ TEST(RuntimeText, ComparisonsIgnoreAsciiCase) {
       {"", "", 0},
       {"ab", "AB ", -1},
       {"AB ", "ab", 1},
-      {"\xC3\xA9", "\xC3\x89", 1},
-      {"a_", "A[", 1},  // letters fold to lower case before comparing
+      {"a_", "A[", 1},              // letters fold to lower case before comparing
+      {"\xC3\xA9", "\xC3\x89", 0},  // é É
+      {"josé.nuñez", "JOSÉ.NUÑEZ", 0},
+      {"Señor", "SEÑOR", 0},
+      {"e", "é", -1},
+      {"straße", "STRASSE", 0},  // ß folds to ss
+      {"ΟΔΟΣ", "οδος", 0},       // final and medial sigma are one letter
+      {"σ", "ς", 0},
+      {"ı", "I", 1},       // Turkish dotless i is a letter of its own
+      {"İ", "i", 1},       // capital I with dot folds to i and a combining dot
+      {"\u212A", "k", 0},  // Kelvin sign
+      {"\u212Aelvin", "KELVIN", 0},
+      {"ÅNGSTRÖM", "ångström", 0},
+      {"\xFF", "\xFF", 0},  // bytes that are no UTF-8 compare as they are
+      {"\xFF"
+       "A",
+       "\xFF"
+       "a",
+       0},
+      {"\xFE", "\xFF", -1},
+      {"\xC3", "\xC3\xA9", -1},
+      {"\xED\xA0\x80", "\xED\xA0\x80", 0},  // an encoded surrogate
   };
+  CaseInsensitiveHash hash;
   for (const Case& c : cases) {
     const int got = compareIgnoreCase(c.a, c.b);
     EXPECT_EQ((got > 0) - (got < 0), c.sign) << c.a << " vs " << c.b;
+    const int back = compareIgnoreCase(c.b, c.a);
+    EXPECT_EQ((back > 0) - (back < 0), -c.sign) << c.b << " vs " << c.a;
     EXPECT_EQ(equalsIgnoreCase(c.a, c.b), c.sign == 0) << c.a << " vs " << c.b;
+    if (c.sign == 0) {
+      EXPECT_EQ(hash(c.a), hash(c.b)) << c.a << " vs " << c.b;
+    }
+    EXPECT_EQ(CaseInsensitiveEqual()(c.a, c.b), c.sign == 0) << c.a << " vs " << c.b;
   }
 }
 

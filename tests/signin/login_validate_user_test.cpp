@@ -131,6 +131,27 @@ TEST_F(LoginValidateUserTest, UserIdsAndPasswordsMatchTrimmedAndPasswordsIgnoreC
   }
 }
 
+TEST_F(LoginValidateUserTest, LettersBeyondAsciiIgnoreCaseInIdsAndPasswords) {
+  users("INSERT INTO KRSCU (KRSC1, KRSC2, ROLE) VALUES ('josé.nuñez', 'Señor', 'TEACHER')");
+  struct Case {
+    const char* user;
+    const char* password;
+    const char* body;
+  };
+  const Case cases[] = {
+      {"JOSÉ.NUÑEZ", "SEÑOR", ""},
+      {" josé.nuñez ", "señor", ""},
+      {"JOSE.NUNEZ", "SEÑOR", kInvalidUserId},  // accents are not case
+      {"JOSÉ.NUÑEZ", "SENOR", kInvalidPassword},
+  };
+  for (const Case& c : cases) {
+    FakeExchange ex;
+    signIn(ex, c.user, c.password);
+    EXPECT_EQ(ex.body, c.body) << c.user << " / " << c.password;
+    EXPECT_EQ(ex.sessionStore.get("USER").asText().empty(), *c.body != '\0') << c.user;
+  }
+}
+
 TEST_F(LoginValidateUserTest, WrongIdsAndPasswordsGetTheirMessages) {
   struct Case {
     const char* user;

@@ -3,10 +3,13 @@
 
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <shared_mutex>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -35,17 +38,23 @@ std::string booleanKey(std::string_view table, std::string_view column) {
 }
 
 // Open handles that no connection uses any more, kept per file so that the next handler that
-// opens the file skips the open, the journal-mode read and the function registration. A
-// handle is reused only while its file is still the same file at the same path.
+// opens the file skips the open, the journal-mode switch and the function registration.
+//
+// A handle keeps pages of its file in memory, and SQLite re-reads them only when another
+// connection's write shows in the -wal file. A file overwritten in place (a backup copied over
+// it) keeps its inode and shows nothing there, so the handle would go on serving the replaced
+// contents. A handle is therefore reused only while its file's identity (inode, size, times)
+// is still the one recorded when the handle went idle. Only the database file counts: writes
+// through the -wal file are seen by SQLite itself, and overwriting the database file always
+// moves its times. A handle wrongly taken for stale is merely closed and opened afresh.
 class HandlePool {
  public:
   struct Idle {
     sqlite3* db;
-    dev_t device;
-    ino_t inode;
+    FileIdentity identity;
   };
 
-  sqlite3* take(const std::string& path, const struct stat& file) {
+  sqlite3* take(const std::string& path, const FileIdentity& file) {
     std::vector<sqlite3*> stale;
     sqlite3* found = nullptr;
     {
@@ -56,7 +65,7 @@ class HandlePool {
       while (!handles.empty() && !found) {
         Idle candidate = handles.back();
         handles.pop_back();
-        if (candidate.device == file.st_dev && candidate.inode == file.st_ino)
+        if (candidate.identity == file)
           found = candidate.db;
         else
           stale.push_back(candidate.db);
@@ -70,18 +79,22 @@ class HandlePool {
     return found;
   }
 
-  // Keeps the handle for reuse when it is clean; closes it otherwise.
-  void give(sqlite3* db, const std::string& path, dev_t device, ino_t inode) {
-    bool clean = sqlite3_get_autocommit(db) != 0 && sqlite3_next_stmt(db, nullptr) == nullptr;
-    if (clean) {
+  // Keeps the handle for reuse when it is clean and its file is in a known state; closes it
+  // otherwise.
+  void give(const ConnectionHandle& handle) {
+    bool clean =
+        sqlite3_get_autocommit(handle.db) != 0 && sqlite3_next_stmt(handle.db, nullptr) == nullptr;
+    std::optional<FileIdentity> identity;
+    if (clean) identity = idleIdentity(handle);
+    if (identity) {
       std::lock_guard lock(mutex_);
-      auto& handles = idle_[path];
+      auto& handles = idle_[handle.path];
       if (handles.size() < kMaxIdlePerFile) {
-        handles.push_back({db, device, inode});
+        handles.push_back({handle.db, *identity});
         return;
       }
     }
-    sqlite3_close_v2(db);
+    sqlite3_close_v2(handle.db);
   }
 
   ~HandlePool() {
@@ -96,6 +109,24 @@ class HandlePool {
     return sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved;
   }
 
+  // The identity under which the handle may be reused, taken after its last use; nothing when
+  // the file changed while the handle was in use.
+  static std::optional<FileIdentity> idleIdentity(const ConnectionHandle& handle) {
+    if (sqlite3_total_changes64(handle.db) == handle.changesWhenTaken) {
+      // A handle that only read leaves its file as it found it: a change came from elsewhere
+      // and may be newer than the pages the handle holds.
+      std::optional<FileIdentity> now = identityOf(handle.path);
+      if (!now || !(*now == handle.identity)) return std::nullopt;
+      return now;
+    }
+    // The handle wrote, into the -wal file. Copy those pages into the database file now, so
+    // that while the handle is idle the database file alone holds every change and a backup
+    // restored over it is never overlaid with pages of the file it replaced. The copy moves the
+    // file's size and times, so the identity is taken after it.
+    sqlite3_wal_checkpoint_v2(handle.db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    return identityOf(handle.path);
+  }
+
   std::mutex mutex_;
   std::unordered_map<std::string, std::vector<Idle>> idle_;
 };
@@ -105,7 +136,35 @@ HandlePool& handlePool() {
   return pool;
 }
 
+// The first bytes of every SQLite database file.
+constexpr std::string_view kDatabaseHeader{"SQLite format 3\0", 16};
+
+bool hasDatabaseHeader(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  char header[kDatabaseHeader.size()] = {};
+  file.read(header, sizeof header);
+  return file.gcount() == static_cast<std::streamsize>(sizeof header) &&
+         std::string_view(header, sizeof header) == kDatabaseHeader;
+}
+
+[[noreturn]] void raiseNotADatabase(const std::string& path) {
+  raise(vberr::kDatabase, "Unrecognized database format '" + path + "'.");
+}
+
 }  // namespace
+
+bool FileIdentity::operator==(const FileIdentity& other) const {
+  return device == other.device && inode == other.inode && size == other.size &&
+         modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+         changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+}
+
+std::optional<FileIdentity> identityOf(const std::string& path) {
+  struct stat file {};
+  if (path.empty() || ::stat(path.c_str(), &file) != 0 || !S_ISREG(file.st_mode))
+    return std::nullopt;
+  return FileIdentity{file.st_dev, file.st_ino, file.st_size, file.st_mtim, file.st_ctim};
+}
 
 void raiseConnectionUnusable() {
   raise(3709,
@@ -115,7 +174,7 @@ void raiseConnectionUnusable() {
 
 ConnectionHandle::~ConnectionHandle() {
   if (pooled)
-    handlePool().give(db, path, device, inode);
+    handlePool().give(*this);
   else
     sqlite3_close_v2(db);
 }
@@ -145,19 +204,21 @@ void Connection::open(const std::string& path) {
   close();
   // The files belong to the department's software: a wrong path must never leave an empty
   // database behind.
-  struct stat file {};
-  if (path.empty() || ::stat(path.c_str(), &file) != 0 || !S_ISREG(file.st_mode))
-    raise(vberr::kDatabase, "Could not find file '" + path + "'.");
+  std::optional<FileIdentity> file = identityOf(path);
+  if (!file) raise(vberr::kDatabase, "Could not find file '" + path + "'.");
 
-  if (sqlite3* reused = handlePool().take(path, file)) {
+  if (sqlite3* reused = handlePool().take(path, *file)) {
     handle_ = std::make_shared<ConnectionHandle>(reused, path);
     handle_->pooled = true;
-    handle_->device = file.st_dev;
-    handle_->inode = file.st_ino;
+    handle_->identity = *file;
+    handle_->changesWhenTaken = sqlite3_total_changes64(reused);
     path_ = path;
     return;
   }
 
+  // SQLite takes an empty file for an empty database and writes a header into it at the first
+  // write (the journal-mode switch is one); a file that is no database must be refused before.
+  if (!hasDatabaseHeader(path)) raiseNotADatabase(path);
   sqlite3* raw = nullptr;
   int rc =
       sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
@@ -167,15 +228,18 @@ void Connection::open(const std::string& path) {
     raiseDatabaseError(raw);
   }
   sqlite3_busy_timeout(raw, kBusyTimeoutMilliseconds);
-  // Reading the journal mode is the first read of the file: a file that is no database
-  // fails here rather than in the first query. A read-only file keeps its journal mode.
-  rc = sqlite3_exec(raw, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-  if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT) raiseDatabaseError(raw);
+  // A read of the header and the schema, before anything writes: a damaged file fails here.
+  rc = sqlite3_exec(raw, "PRAGMA schema_version", nullptr, nullptr, nullptr);
+  if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT) raiseNotADatabase(path);
+  if (rc != SQLITE_OK) raiseDatabaseError(raw);
+  // A read-only file keeps its journal mode.
+  sqlite3_exec(raw, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   registerDialectFunctions(raw);
-  // A handle that opened cleanly goes back to the pool when its last user lets it go.
+  // A handle that opened cleanly goes back to the pool when its last user lets it go. The
+  // journal-mode switch may have written the file, so its identity is taken afterwards.
   handle->pooled = true;
-  handle->device = file.st_dev;
-  handle->inode = file.st_ino;
+  handle->identity = identityOf(path).value_or(*file);
+  handle->changesWhenTaken = sqlite3_total_changes64(raw);
   handle_ = std::move(handle);
   path_ = path;
 }

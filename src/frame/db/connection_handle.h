@@ -2,7 +2,12 @@
 // and the register of boolean columns.
 #pragma once
 
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +17,19 @@ struct sqlite3_stmt;
 
 namespace ravadid::db {
 
+// What tells a file's contents apart without reading them. A file overwritten in place keeps
+// its device and inode, but its size or its modification and change times move.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  timespec changed{};
+  bool operator==(const FileIdentity& other) const;
+};
+// The identity of the regular file at path; nothing when there is none.
+std::optional<FileIdentity> identityOf(const std::string& path);
+
 struct ConnectionHandle {
   ConnectionHandle(sqlite3* database, std::string file) : db(database), path(std::move(file)) {}
   ~ConnectionHandle();
@@ -20,10 +38,11 @@ struct ConnectionHandle {
 
   sqlite3* db;
   std::string path;
-  // Whether the handle returns to the pool of idle handles, and the file it belongs to.
+  // Whether the handle returns to the pool of idle handles; the identity of its file when it
+  // was opened or taken from the pool, and the handle's count of changed rows at that time.
   bool pooled = false;
-  unsigned long device = 0;
-  unsigned long inode = 0;
+  FileIdentity identity;
+  int64_t changesWhenTaken = 0;
 };
 
 // Raises the engine's error for a failed call on this handle.

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "frame/db/database.h"
+#include "frame/db/sql_functions.h"
 #include "frame/errors.h"
 #include "frame/runtime.h"
 
@@ -172,10 +173,11 @@ struct Node {
   std::vector<Node> members;  // a group's contents
   bool group = false;
   bool closed = false;  // a group with its closing parenthesis
+  bool date = false;    // a text literal written as a date literal
 };
 
 Node leaf(TokenKind kind, std::string text) {
-  return Node{{kind, std::move(text)}, {}, false, false};
+  return Node{{kind, std::move(text)}, {}, false, false, false};
 }
 
 std::vector<Node> buildTree(const std::vector<Token>& tokens, size_t& i, bool nested) {
@@ -185,7 +187,7 @@ std::vector<Node> buildTree(const std::vector<Token>& tokens, size_t& i, bool ne
     if (t.kind == TokenKind::CloseParen && nested) return list;  // the caller consumes it
     ++i;
     if (t.kind == TokenKind::OpenParen) {
-      Node g{t, {}, true, false};
+      Node g{t, {}, true, false, false};
       g.members = buildTree(tokens, i, true);
       if (i < tokens.size()) {
         g.closed = true;
@@ -193,7 +195,7 @@ std::vector<Node> buildTree(const std::vector<Token>& tokens, size_t& i, bool ne
       }
       list.push_back(std::move(g));
     } else {
-      list.push_back(Node{t, {}, false, false});
+      list.push_back(Node{t, {}, false, false, false});
     }
   }
   return list;
@@ -252,9 +254,11 @@ bool isEmptyGroup(const Node& group) {
   return std::all_of(group.members.begin(), group.members.end(), isSpace);
 }
 
+// Text compared with the result ignores letter case by Unicode rules.
 void appendNoCase(std::vector<Node>& list, size_t at) {
   std::array<Node, 4> collate = {leaf(TokenKind::Space, " "), leaf(TokenKind::Word, "COLLATE"),
-                                 leaf(TokenKind::Space, " "), leaf(TokenKind::Word, "NOCASE")};
+                                 leaf(TokenKind::Space, " "),
+                                 leaf(TokenKind::Word, std::string(kUnicodeNoCase))};
   list.insert(list.begin() + static_cast<long>(at), collate.begin(), collate.end());
 }
 
@@ -324,6 +328,7 @@ void rewriteLiterals(std::vector<Node>& list) {
     if (n.group) continue;
     if (n.token.kind == TokenKind::Date) {
       n.token = {TokenKind::String, dateLiteral(n.token.text)};
+      n.date = true;
     } else if (n.token.kind == TokenKind::Word && (isWord(n, "TRUE") || isWord(n, "FALSE"))) {
       size_t before = previousSignificant(list, i);
       size_t after = nextSignificant(list, i);
@@ -355,7 +360,7 @@ void rewriteCalls(std::vector<Node>& list) {
         list.erase(list.begin() + static_cast<long>(i), list.begin() + static_cast<long>(open));
       } else {
         Node inner = std::move(list[open]);
-        Node wrapper{{TokenKind::OpenParen, "("}, {}, true, true};
+        Node wrapper{{TokenKind::OpenParen, "("}, {}, true, true, false};
         wrapper.members.push_back(std::move(inner));
         list[open] = std::move(wrapper);
       }
@@ -409,7 +414,7 @@ void rewriteConcatenation(std::vector<Node>& list) {
     for (size_t k = i; k < first; ++k) out.push_back(std::move(list[k]));
     if (operands.size() > 1 && wellFormed) {
       out.push_back(leaf(TokenKind::Word, "vb_concat"));
-      Node call{{TokenKind::OpenParen, "("}, {}, true, true};
+      Node call{{TokenKind::OpenParen, "("}, {}, true, true, false};
       for (size_t k = 0; k < operands.size(); ++k) {
         if (k > 0) {
           call.members.push_back(leaf(TokenKind::Comma, ","));
@@ -436,12 +441,41 @@ void rewriteConcatenation(std::vector<Node>& list) {
   list = std::move(out);
 }
 
+bool isComparison(const Node& n) {
+  if (n.group || n.token.kind != TokenKind::Operator) return false;
+  const std::string& op = n.token.text;
+  return op == "=" || op == "<>" || op == "!=" || op == "<" || op == ">" || op == "<=" ||
+         op == ">=";
+}
+
+// A text literal compared with a column: the column's NOCASE folds ASCII letters only, so the
+// literal brings the Unicode collation, which decides when either operand names one. Date
+// literals keep the column's order (and its index). A left operand that already carries the
+// collation needs no second one.
+void rewriteComparisons(std::vector<Node>& list) {
+  for (size_t i = 0; i < list.size(); ++i) {
+    const Node& n = list[i];
+    if (n.group || n.token.kind != TokenKind::String || n.date) continue;
+    size_t before = previousSignificant(list, i);
+    size_t after = nextSignificant(list, i);
+    bool right = before != std::string::npos && isComparison(list[before]);
+    bool left = after < list.size() && isComparison(list[after]);
+    if (!right && !left) continue;
+    if (right) {
+      size_t operand = previousSignificant(list, before);
+      if (operand != std::string::npos && isWord(list[operand], kUnicodeNoCase)) continue;
+    }
+    appendNoCase(list, i + 1);
+  }
+}
+
 void rewriteList(std::vector<Node>& list) {
   for (Node& n : list)
     if (n.group) rewriteList(n.members);
   rewriteLiterals(list);
   rewriteCalls(list);
   rewriteConcatenation(list);
+  rewriteComparisons(list);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 #include "frame/db/sql_functions.h"
 
 #include <sqlite3.h>
+#include <unicode/utf8.h>
 
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "frame/db/database.h"
 #include "frame/errors.h"
@@ -44,6 +47,9 @@ bool looksLikeStorageDate(std::string_view text) {
 }
 
 namespace {
+
+// SQLite's own limit on like patterns, which bounds the matching work.
+constexpr size_t kMaxLikePattern = 50000;
 
 // An argument as the dialect sees it: dates are stored as text, so stored date text is a date.
 Value argument(sqlite3_value* value) {
@@ -145,6 +151,117 @@ void nowFunction(sqlite3_context* context, int, sqlite3_value**) {
   guarded(context, [&] { setText(context, vb::toStorageText(vb::Now())); });
 }
 
+int compareIgnoringCase(void*, int sizeA, const void* a, int sizeB, const void* b) {
+  return vb::compareIgnoreCase(
+      std::string_view(static_cast<const char*>(a), static_cast<size_t>(sizeA)),
+      std::string_view(static_cast<const char*>(b), static_cast<size_t>(sizeB)));
+}
+
+// Length of the character that starts at i: a UTF-8 sequence, or one byte that is none.
+size_t characterLength(std::string_view text, size_t i) {
+  int32_t at = static_cast<int32_t>(i);
+  UChar32 c;
+  U8_NEXT(text.data(), at, static_cast<int32_t>(text.size()), c);
+  return c < 0 ? 1 : static_cast<size_t>(at) - i;
+}
+
+// A like pattern: % any run of characters, _ one character, everything else literal text,
+// kept in folded form so that it meets the folded text.
+struct PatternPart {
+  enum Kind { AnyRun, OneCharacter, Literal } kind;
+  std::string text;
+};
+
+std::vector<PatternPart> parsePattern(std::string_view pattern, std::string_view escape) {
+  std::vector<PatternPart> parts;
+  std::string literal;
+  auto flush = [&] {
+    if (literal.empty()) return;
+    parts.push_back({PatternPart::Literal, vb::foldCase(literal)});
+    literal.clear();
+  };
+  for (size_t i = 0; i < pattern.size();) {
+    size_t length = characterLength(pattern, i);
+    std::string_view character = pattern.substr(i, length);
+    i += length;
+    if (!escape.empty() && character == escape) {
+      if (i < pattern.size()) {
+        size_t next = characterLength(pattern, i);
+        literal += pattern.substr(i, next);
+        i += next;
+      }
+    } else if (character == "%") {
+      flush();
+      if (parts.empty() || parts.back().kind != PatternPart::AnyRun)
+        parts.push_back({PatternPart::AnyRun, {}});
+    } else if (character == "_") {
+      flush();
+      parts.push_back({PatternPart::OneCharacter, {}});
+    } else {
+      literal += character;
+    }
+  }
+  flush();
+  return parts;
+}
+
+// Wildcard matching that goes back to the last % on a mismatch: linear in the common cases.
+bool matches(const std::vector<PatternPart>& parts, std::string_view text) {
+  size_t t = 0, p = 0;
+  size_t runPart = std::string::npos, runText = 0;
+  while (t < text.size() || (p < parts.size() && parts[p].kind == PatternPart::AnyRun)) {
+    if (p < parts.size()) {
+      const PatternPart& part = parts[p];
+      if (part.kind == PatternPart::AnyRun) {
+        runPart = ++p;
+        runText = t;
+        continue;
+      }
+      if (t < text.size()) {
+        if (part.kind == PatternPart::OneCharacter) {
+          t += characterLength(text, t);
+          ++p;
+          continue;
+        }
+        if (text.substr(t, part.text.size()) == part.text) {
+          t += part.text.size();
+          ++p;
+          continue;
+        }
+      }
+    }
+    if (runPart == std::string::npos || runText >= text.size()) return false;
+    runText += characterLength(text, runText);
+    t = runText;
+    p = runPart;
+  }
+  return p == parts.size();
+}
+
+// like(pattern, text [, escape]), as SQLite calls it for "text LIKE pattern [ESCAPE escape]".
+void likeFunction(sqlite3_context* context, int count, sqlite3_value** args) {
+  guarded(context, [&] {
+    for (int i = 0; i < count; ++i)
+      if (sqlite3_value_type(args[i]) == SQLITE_NULL) return sqlite3_result_null(context);
+    auto textArgument = [&](int i) {
+      const unsigned char* text = sqlite3_value_text(args[i]);
+      return std::string_view(reinterpret_cast<const char*>(text),
+                              static_cast<size_t>(sqlite3_value_bytes(args[i])));
+    };
+    std::string_view pattern = textArgument(0);
+    if (pattern.size() > kMaxLikePattern)
+      return sqlite3_result_error(context, "LIKE or GLOB pattern too complex", -1);
+    std::string_view escape;
+    if (count == 3) {
+      escape = textArgument(2);
+      if (escape.empty() || characterLength(escape, 0) != escape.size())
+        return sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
+    }
+    bool found = matches(parsePattern(pattern, escape), vb::foldCase(textArgument(1)));
+    sqlite3_result_int(context, found ? 1 : 0);
+  });
+}
+
 using Function = void (*)(sqlite3_context*, int, sqlite3_value**);
 
 struct Registration {
@@ -170,6 +287,8 @@ void registerDialectFunctions(sqlite3* db) {
       {"vb_concat", -1, true, concatFunction},
       {"vb_date", 0, false, todayFunction},
       {"vb_now", 0, false, nowFunction},
+      {"like", 2, true, likeFunction},
+      {"like", 3, true, likeFunction},
   };
   for (const Registration& r : kRegistrations) {
     int flags = SQLITE_UTF8 | (r.deterministic ? SQLITE_DETERMINISTIC : 0);
@@ -177,6 +296,10 @@ void registerDialectFunctions(sqlite3* db) {
                                         nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) raise(vberr::kDatabase, sqlite3_errmsg(db));
   }
+  std::string collation(kUnicodeNoCase);
+  int rc = sqlite3_create_collation_v2(db, collation.c_str(), SQLITE_UTF8, nullptr,
+                                       compareIgnoringCase, nullptr);
+  if (rc != SQLITE_OK) raise(vberr::kDatabase, sqlite3_errmsg(db));
 }
 
 }  // namespace ravadid::db

@@ -12,7 +12,14 @@ struct sqlite3_value;
 
 namespace ravadid::db {
 
-// Registers every function the translated statements call on one connection.
+// The collation that compares text ignoring letter case by Unicode rules, for the comparisons
+// the translated statements make. The built-in NOCASE, which folds ASCII letters only, is left
+// as it is: the files' indexes are ordered by it, and other programs open the files without
+// our functions.
+inline constexpr std::string_view kUnicodeNoCase = "VB_NOCASE";
+
+// Registers every function the translated statements call on one connection, the collation
+// above, and a like that ignores letter case by Unicode rules.
 void registerDialectFunctions(sqlite3* db);
 
 // A stored value by its storage class: NULL is Null, INTEGER a 32-bit whole number (a double

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <utility>
 
 #include "db_fixture.h"
 #include "frame/db/database.h"
@@ -48,6 +51,35 @@ TEST(ConnectionTest, FileThatIsNoDatabaseIsAnError) {
     EXPECT_EQ(e.number(), vberr::kDatabase);
   }
   EXPECT_FALSE(connection.isOpen());
+}
+
+// SQLite would take an empty file for an empty database and write a header into it; the file
+// belongs to the department's software and must be reported, never changed.
+TEST(ConnectionTest, FileThatIsNoDatabaseIsReportedByNameAndLeftUnchanged) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"empty", ""},
+      {"text", std::string(5000, 'x')},
+      {"header then garbage", std::string("SQLite format 3\0", 16) + std::string(4080, '\xff')},
+  };
+  for (const auto& [name, bytes] : cases) {
+    SCOPED_TRACE(name);
+    TempDatabase database("CREATE TABLE T (A INTEGER);");
+    std::string path = (database.folder() / "Tripschl.mdb").string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    Connection connection;
+    try {
+      connection.open(path);
+      ADD_FAILURE() << "expected an error";
+    } catch (const VbError& e) {
+      EXPECT_EQ(e.number(), vberr::kDatabase);
+      EXPECT_EQ(e.description(), "Unrecognized database format '" + path + "'.");
+    }
+    EXPECT_FALSE(connection.isOpen());
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+              bytes);
+    EXPECT_FALSE(std::filesystem::exists(path + "-wal"));
+  }
 }
 
 TEST(ConnectionTest, OpensInWalModeAndCloses) {

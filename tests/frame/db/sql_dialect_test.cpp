@@ -32,13 +32,17 @@ INSTANTIATE_TEST_SUITE_P(
                         "SELECT CUSTOMER.CUSTOMER From CUSTOMER order by CUSTOMER.CUSTOMER;"},
         TranslationCase{"TrimComparesIgnoringCase",
                         "Select * from KRSCU where trim$(KRSCU.KRSC1) = 'jsmith'",
-                        "Select * from KRSCU where vb_trim(KRSCU.KRSC1) COLLATE NOCASE = "
+                        "Select * from KRSCU where vb_trim(KRSCU.KRSC1) COLLATE VB_NOCASE = "
                         "'jsmith'"},
         TranslationCase{"NestedTextFunctions", "WHERE trim$(ucase$(CUSTOMER.CUSTOMER))='LHS';",
-                        "WHERE vb_trim(vb_ucase(CUSTOMER.CUSTOMER) COLLATE NOCASE) COLLATE "
-                        "NOCASE='LHS';"},
+                        "WHERE vb_trim(vb_ucase(CUSTOMER.CUSTOMER) COLLATE VB_NOCASE) COLLATE "
+                        "VB_NOCASE='LHS';"},
         TranslationCase{"UcaseLike", "WHERE ucase$(Customer.CUSTNAME) like 'LARK%'",
-                        "WHERE vb_ucase(Customer.CUSTNAME) COLLATE NOCASE like 'LARK%'"},
+                        "WHERE vb_ucase(Customer.CUSTNAME) COLLATE VB_NOCASE like 'LARK%'"},
+        TranslationCase{"TextLiteralsComparedFoldByUnicodeDatesAndNumbersKeepTheirOrder",
+                        "WHERE C.CUSTOMER = 'lhs' AND 'x' <> C.N AND D >= #3/5/2024# AND N = 5",
+                        "WHERE C.CUSTOMER = 'lhs' COLLATE VB_NOCASE AND 'x' COLLATE VB_NOCASE <> "
+                        "C.N AND D >= '2024-03-05 00:00:00' AND N = 5"},
         TranslationCase{"BooleanWords",
                         "WHERE Fund.Active = True AND (X.ACTIVE=TRUE) AND Y.B = FALSE",
                         "WHERE Fund.Active = 1 AND (X.ACTIVE=1) AND Y.B = 0"},
@@ -52,24 +56,26 @@ INSTANTIATE_TEST_SUITE_P(
                         "vb_datevalue(T.STATUS_DATE) AS Expr1 WHERE TRIPNUM = vb_clng(5) AND "
                         "vb_datevalue(T.R) >= '2024-03-01 00:00:00'"},
         TranslationCase{"IsNull", "KRSCU.CUSTOMER='' or isnull(KRSCU.CUSTOMER))",
-                        "KRSCU.CUSTOMER='' or vb_isnull(KRSCU.CUSTOMER))"},
+                        "KRSCU.CUSTOMER='' COLLATE VB_NOCASE or vb_isnull(KRSCU.CUSTOMER))"},
         TranslationCase{"DateCallWithoutArguments", "WHERE D = Date() AND T.Date = 1",
                         "WHERE D = vb_date() AND T.Date = 1"},
-        TranslationCase{"ConcatenationOfStrAndColumns",
-                        "SELECT (STR(DESTINATION.DESTINATION)&' - '&DESTINATION.DESTDESC) AS "
-                        "TYPEDESCRIPTION, ",
-                        "SELECT (vb_concat(vb_str(DESTINATION.DESTINATION) COLLATE NOCASE, ' - ', "
-                        "DESTINATION.DESTDESC) COLLATE NOCASE) AS TYPEDESCRIPTION, "},
+        TranslationCase{
+            "ConcatenationOfStrAndColumns",
+            "SELECT (STR(DESTINATION.DESTINATION)&' - '&DESTINATION.DESTDESC) AS "
+            "TYPEDESCRIPTION, ",
+            "SELECT (vb_concat(vb_str(DESTINATION.DESTINATION) COLLATE VB_NOCASE, ' - ', "
+            "DESTINATION.DESTDESC) COLLATE VB_NOCASE) AS TYPEDESCRIPTION, "},
         TranslationCase{"ConcatenationBothSidesOfComparison", "WHERE a & b = c&'x' AND d",
-                        "WHERE vb_concat(a, b) COLLATE NOCASE = vb_concat(c, 'x') COLLATE "
-                        "NOCASE AND d"},
+                        "WHERE vb_concat(a, b) COLLATE VB_NOCASE = vb_concat(c, 'x') COLLATE "
+                        "VB_NOCASE AND d"},
         TranslationCase{"ArithmeticBindsTighterThanConcatenation", "SELECT x + 1 & y AS z",
-                        "SELECT vb_concat(x + 1, y) COLLATE NOCASE AS z"},
+                        "SELECT vb_concat(x + 1, y) COLLATE VB_NOCASE AS z"},
         TranslationCase{"AmpersandInsideLiteralUntouched", "WHERE N = 'O''Brien & Co'",
-                        "WHERE N = 'O''Brien & Co'"},
+                        "WHERE N = 'O''Brien & Co' COLLATE VB_NOCASE"},
         TranslationCase{"SumOverSubSelectTakesTheSubSelect",
                         "SUM(SELECT COUNT(*) FROM TRIPSPLIT WHERE TRIPS.TRIPCAT = '') AS N, ",
-                        "(SELECT COUNT(*) FROM TRIPSPLIT WHERE TRIPS.TRIPCAT = '') AS N, "},
+                        "(SELECT COUNT(*) FROM TRIPSPLIT WHERE TRIPS.TRIPCAT = '' COLLATE "
+                        "VB_NOCASE) AS N, "},
         TranslationCase{"OtherAggregateOverSubSelectWrapped", "MAX(SELECT A FROM T) AS M",
                         "MAX((SELECT A FROM T)) AS M"},
         TranslationCase{"OrdinarySumUntouched", "SUM(TRIPS.NUMSTUDENTS) AS NUMBEROFSTUDENTS",
@@ -82,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
             "LEFT JOIN CUSTOMER AS CUSTOMER_1 ON TRIPS.BILLCUST = CUSTOMER_1.CUSTOMER) "},
         TranslationCase{"BracketedName", "SELECT [INVOICE_COMMENT#1], [a\"b] FROM T",
                         "SELECT \"INVOICE_COMMENT#1\", \"a\"\"b\" FROM T"},
-        TranslationCase{"DoubleQuotedTextIsALiteral", "WHERE A = \"it's\"", "WHERE A = 'it''s'"},
+        TranslationCase{"DoubleQuotedTextIsALiteral", "WHERE A = \"it's\"",
+                        "WHERE A = 'it''s' COLLATE VB_NOCASE"},
         TranslationCase{"NameWithNumberSign", "SELECT INVOICE_COMMENT#1 FROM T",
                         "SELECT INVOICE_COMMENT#1 FROM T"},
         TranslationCase{"TwoMinusSignsNeverOpenAComment", "WHERE A = 5--1", "WHERE A = 5- -1"},
