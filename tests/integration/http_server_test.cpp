@@ -37,7 +37,7 @@ class EchoPage : public PageObject {
  public:
   EchoPage()
       : PageObject("Echo", {"Remember", "Recall", "Renew", "Abandon", "Redirect", "End", "Status",
-                            "Sleep"}) {}
+                            "Sleep", "SignOut"}) {}
 
   void respond(Ravadid& app) const override {
     Exchange& ex = app.exchange();
@@ -54,8 +54,13 @@ class EchoPage : public PageObject {
   void onEvent(Ravadid& app, const std::string& event) const override {
     Exchange& ex = app.exchange();
     if (event == "Remember") {
+      // The server keeps only sessions in which someone is signed in.
+      ex.session().set("User", Value("echo"));
       ex.session().set("Color", Value(ex.form("color")));
       ex.write("stored");
+    } else if (event == "SignOut") {
+      ex.session().set("USER", Value("  "));
+      ex.write("signed out");
     } else if (event == "Recall") {
       ex.write("color=" + ex.session().text("COLOR"));
     } else if (event == "Renew") {

@@ -188,7 +188,9 @@ TEST_F(SessionManagerTest, TimedOutSessionsArePurgedWithoutBeingAskedFor) {
 
 TEST(SessionManagerLimitTest, AtTheLimitTheLongestUnusedSessionMakesRoom) {
   ManualClock clock;
-  SessionManager manager(SessionOptions{20, 3}, clock.function());
+  SessionOptions options;
+  options.maxSessions = 3;
+  SessionManager manager(options, clock.function());
   std::vector<std::string> ids;
   for (int i = 0; i < 3; ++i) {
     ids.push_back(manager.add(manager.create()));
