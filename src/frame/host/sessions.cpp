@@ -165,6 +165,14 @@ void SessionManager::abandon(std::string_view id) {
   if (it != sessions_.end()) eraseLocked(it);
 }
 
+void SessionManager::refreshExpiry(std::string_view id) {
+  std::lock_guard lock(mutex_);
+  auto it = sessions_.find(std::string(id));
+  if (it == sessions_.end()) return;
+  expiries_.erase(it->second.expiry);
+  it->second.expiry = expiries_.emplace(expiryOf(it->second), &it->first);
+}
+
 void SessionManager::purgeExpired() {
   TimePoint t = now();
   std::lock_guard lock(mutex_);
@@ -179,7 +187,7 @@ void SessionManager::purgeExpiredLocked(TimePoint now) {
     if (expired(it->second, now)) {
       eraseLocked(it);
     } else {
-      // Its timeout grew after its last use: file it under the later expiry.
+      // Its timeout grew while a request was still running: file it under the later expiry.
       expiries_.erase(it->second.expiry);
       it->second.expiry = expiries_.emplace(expiryOf(it->second), &it->first);
     }
@@ -222,6 +230,7 @@ int RequestSession::timeoutMinutes() {
 
 void RequestSession::setTimeoutMinutes(int minutes) {
   current().setTimeoutMinutes(minutes);
+  timeoutChanged_ = true;
 }
 
 void RequestSession::abandon() {
@@ -273,6 +282,7 @@ std::string RequestSession::finish() {
     id_.clear();
     return expiredSessionCookie(secureCookie_);
   }
+  if (timeoutChanged_) manager_.refreshExpiry(id_);
   return renewed_ ? sessionCookie(id_, secureCookie_) : std::string();
 }
 

@@ -74,6 +74,8 @@ class SessionManager {
   std::string renew(std::string_view id);
   // Forgets the session under id and drops its items.
   void abandon(std::string_view id);
+  // Files the session under id by its current timeout, after a request changed it.
+  void refreshExpiry(std::string_view id);
   // Forgets every session idle for longer than its timeout.
   void purgeExpired();
   std::size_t size() const;
@@ -109,8 +111,8 @@ class SessionManager {
   Sessions sessions_;
   // From the least to the most recently used, so the session that makes room is found at once.
   RecencyList recency_;
-  // By the time each session expires as of its last use (its timeout may have grown since,
-  // which the purge checks), so timed-out sessions are found without a scan.
+  // By the time each session expires as of its last use, so timed-out sessions are found
+  // without a scan. A request that changes the timeout files its session again when it ends.
   ExpiryIndex expiries_;
 };
 
@@ -149,6 +151,7 @@ class RequestSession {
   std::string id_;  // the id the manager keeps session_ under; empty while not kept
   bool hadCookie_ = false;
   bool secureCookie_ = false;
+  bool timeoutChanged_ = false;
   bool abandoned_ = false;
   bool renewed_ = false;
   bool finished_ = false;
