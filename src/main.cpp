@@ -61,7 +61,7 @@ constexpr const char* kServeHelp =
     "  --site SITE      the folder of templates, style sheets and images\n"
     "  --port PORT      TCP port, 0 for any free port (default 8080)\n"
     "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
-    "  --threads N      worker threads (default max(16, 8 x processors))\n"
+    "  --threads N      worker threads (default max(256, 16 x processors))\n"
     "  --help           show this help\n";
 
 struct UsageError : std::runtime_error {
