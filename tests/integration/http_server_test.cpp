@@ -462,6 +462,10 @@ TEST_F(HttpServerTest, BodiesFramedAmbiguouslyOrWhereNoneBelongsAreRefusedAndThe
       {post + "Content-Length: 5x\r\n\r\na=123", 400},
       {post + "Content-Length: 99999999999999999999\r\n\r\n", 400},
       {post + "Content-Length: 2000000\r\n\r\na=123", 413},
+      {"POST /RavadidLarkdale.asp?WCI=Echo HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
+       "Content-Type: multipart/form-data; boundary=zz\r\n\r\n" +
+           chunked,
+       411},
       {"GET /RavadidLarkdale.asp?WCI=Echo HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n\r\na=123",
        400},
       {"POST /static/ravadid.css HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n" +

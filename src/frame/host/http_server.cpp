@@ -119,6 +119,8 @@ std::string reasonPhrase(int status) {
       return "Method Not Allowed";
     case 408:
       return "Request Timeout";
+    case 411:
+      return "Length Required";
     case 413:
       return "Payload Too Large";
     case 414:
@@ -447,11 +449,16 @@ struct HttpServer::Impl {
     // The library cuts every response to the requested byte ranges. Only static files honour
     // them (narrowed below); the request object is the library's own, not a constant one.
     httplib::Ranges& ranges = const_cast<Request&>(req).ranges;
-    std::vector<httplib::Range> requestedRanges;
+    httplib::Ranges requestedRanges;
     requestedRanges.swap(ranges);
 
     if (isPagePath(req.path)) {
       if (req.method == "POST") {
+        // The multipart reader shows only the parts' contents, so a multipart body of unknown
+        // length could run on unseen; browsers always declare its length.
+        if (framing == Framing::Chunked && req.is_multipart_form_data()) {
+          return answerAndClose(res, 411);
+        }
         if (hasBody) return HandlerResponse::Unhandled;  // the body is read next
         servePage(req, res, Items());
         return HandlerResponse::Handled;
