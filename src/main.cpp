@@ -65,7 +65,7 @@ constexpr const char* kServeHelp =
     "  --site SITE      the folder of templates, style sheets and images\n"
     "  --port PORT      TCP port, 0 for any free port (default 8080)\n"
     "  --bind ADDRESS   address to listen on (default 127.0.0.1)\n"
-    "  --threads N      worker threads (default max(16, 8 x processors))\n"
+    "  --threads N      worker threads (default max(256, 16 x processors))\n"
     "  --log-max-bytes BYTES\n"
     "                   roll the debug log over to log.txt.1 past this size, 0 never\n"
     "                   (default: LogMaxBytes of trip.ini, else 16777216)\n"

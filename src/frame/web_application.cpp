@@ -5,6 +5,7 @@
 
 #include "frame/application.h"
 #include "frame/page_object.h"
+#include "frame/runtime.h"
 #include "frame/schema.h"
 #include "frame/site_settings.h"
 #include "frame/template.h"
@@ -51,6 +52,10 @@ WebApplication::WebApplication(Installation installation, std::shared_ptr<const 
 }
 
 WebApplication::~WebApplication() = default;
+
+bool WebApplication::keepsSession(const Store& session) {
+  return !vb::Trim(session.text("USER")).empty();
+}
 
 void WebApplication::handle(Exchange& exchange) {
   try {

@@ -32,6 +32,9 @@ class WebApplication {
   // Runs one request for the page: creates the application object, raises its events in order
   // and leaves the response in the exchange. Never throws.
   void handle(Exchange& exchange);
+  // Whether the server keeps a session after a request: only while someone is signed in
+  // (session key USER not blank), so failed sign-ins and anonymous visits leave nothing behind.
+  static bool keepsSession(const Store& session);
 
   const Installation& installation() const { return installation_; }
   Store& applicationStore() { return application_; }

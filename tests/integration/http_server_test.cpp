@@ -37,7 +37,7 @@ class EchoPage : public PageObject {
  public:
   EchoPage()
       : PageObject("Echo", {"Remember", "Recall", "Renew", "Abandon", "Redirect", "End", "Status",
-                            "Sleep"}) {}
+                            "Sleep", "SignOut"}) {}
 
   void respond(Ravadid& app) const override {
     Exchange& ex = app.exchange();
@@ -49,13 +49,19 @@ class EchoPage : public PageObject {
     ex.write("has.nope=" + std::string(ex.hasQuery("nope") ? "yes" : "no") + "\n");
     ex.write("site=" + ex.serverVariable("appl_physical_path") + "\n");
     ex.write("method=" + ex.serverVariable("REQUEST_METHOD") + "\n");
+    ex.write("https=" + ex.serverVariable("HTTPS") + "\n");
   }
 
   void onEvent(Ravadid& app, const std::string& event) const override {
     Exchange& ex = app.exchange();
     if (event == "Remember") {
+      // The server keeps only sessions in which someone is signed in.
+      ex.session().set("User", Value("echo"));
       ex.session().set("Color", Value(ex.form("color")));
       ex.write("stored");
+    } else if (event == "SignOut") {
+      ex.session().set("USER", Value("  "));
+      ex.write("signed out");
     } else if (event == "Recall") {
       ex.write("color=" + ex.session().text("COLOR"));
     } else if (event == "Renew") {
@@ -162,6 +168,26 @@ class RawConnection {
   bool connected_ = false;
   bool closedByServer_ = false;
 };
+
+// Resident memory of this process, where the server runs.
+long residentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0;
+  long resident = 0;
+  statm >> pages >> resident;
+  return resident * ::sysconf(_SC_PAGESIZE);
+}
+
+std::string headerOf(const std::string& response, const std::string& name) {
+  std::string lowered = response.substr(0, response.find("\r\n\r\n"));
+  for (char& c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string key = "\r\n" + name + ": ";
+  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::size_t at = lowered.find(key);
+  if (at == std::string::npos) return {};
+  std::size_t start = at + key.size();
+  return response.substr(start, response.find("\r\n", start) - start);
+}
 
 int statusOf(const std::string& response) {
   // "HTTP/1.1 404 Not Found"
@@ -396,6 +422,120 @@ TEST_F(HttpServerTest, SitePathIsTheSiteFolderEndingInSlash) {
   EXPECT_EQ(installation.installation().siteText().back(), '/');
 }
 
+// ---- Request bodies --------------------------------------------------------------------
+
+TEST_F(HttpServerTest, ChunkedBodyOverTheLimitIsRefusedBeforeItIsAllSent) {
+  constexpr std::size_t kBody = 16 * 1024 * 1024;
+  constexpr std::size_t kChunk = 0x10000;
+  long before = residentBytes();
+  RawConnection connection(port);
+  ASSERT_TRUE(
+      connection.send("POST /RavadidLarkdale.asp?WCI=Echo&WCE=Remember HTTP/1.1\r\nHost: x\r\n"
+                      "Content-Type: application/x-www-form-urlencoded\r\n"
+                      "Transfer-Encoding: chunked\r\n\r\n"));
+  std::string chunk = "10000\r\n" + std::string(kChunk, 'x') + "\r\n";
+  std::size_t sent = 0;
+  while (sent < kBody && connection.send(chunk)) sent += kChunk;
+  std::string response = connection.receiveAll();
+  EXPECT_EQ(statusOf(response), 413) << response.substr(0, 200);
+  EXPECT_LT(sent, kBody) << "the server read the whole body";
+  EXPECT_LT(residentBytes() - before, 8L << 20);
+  EXPECT_EQ(server->sessions().size(), 0u) << "the page must not have run";
+  auto after = client()->Get("/static/ravadid.css");
+  ASSERT_TRUE(after);
+  EXPECT_EQ(after->status, 200);
+}
+
+TEST_F(HttpServerTest, BodiesFramedAmbiguouslyOrWhereNoneBelongsAreRefusedAndTheConnectionClosed) {
+  const std::string post =
+      "POST /RavadidLarkdale.asp?WCI=Echo HTTP/1.1\r\nHost: x\r\n"
+      "Content-Type: application/x-www-form-urlencoded\r\n";
+  const std::string chunked = "5\r\na=123\r\n0\r\n\r\n";
+  struct Case {
+    std::string request;
+    int status;
+  } cases[] = {
+      {post + "Content-Length: 3\r\nContent-Length: 5\r\n\r\na=123", 400},
+      {post + "Content-Length: 5\r\nTransfer-Encoding: chunked\r\n\r\n" + chunked, 400},
+      {post + "Transfer-Encoding: chunked\r\nContent-Length: 5\r\n\r\n" + chunked, 400},
+      {post + "Transfer-Encoding: gzip, chunked\r\n\r\n" + chunked, 400},
+      {post + "Content-Length: 5x\r\n\r\na=123", 400},
+      {post + "Content-Length: 99999999999999999999\r\n\r\n", 400},
+      {post + "Content-Length: 2000000\r\n\r\na=123", 413},
+      {"POST /RavadidLarkdale.asp?WCI=Echo HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
+       "Content-Type: multipart/form-data; boundary=zz\r\n\r\n" +
+           chunked,
+       411},
+      {"GET /RavadidLarkdale.asp?WCI=Echo HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n\r\na=123",
+       400},
+      {"POST /static/ravadid.css HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n" +
+           chunked,
+       404},
+      // Well framed: answered, and the connection stays open.
+      {post + "Content-Length: 5\r\nContent-Length: 5\r\n\r\na=123", 200},
+      {post + "Transfer-Encoding: chunked\r\n\r\n" + chunked, 200},
+      {post + "\r\n", 200},  // no body at all
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.request.substr(0, 160));
+    RawConnection connection(port);
+    ASSERT_TRUE(connection.send(c.request));
+    std::string response = connection.receiveAll();
+    EXPECT_EQ(statusOf(response), c.status) << response;
+    connection.receiveAll(c.status == 200 ? 200ms : 2000ms);
+    EXPECT_EQ(connection.closedByServer(), c.status != 200);
+    if (c.status == 200 && c.request.find("a=123") != std::string::npos) {
+      EXPECT_NE(response.find("form.a=123\n"), std::string::npos) << response;
+    }
+  }
+}
+
+// ---- Ranges ----------------------------------------------------------------------------
+
+TEST_F(HttpServerTest, PageIgnoresRangesAndStaticFilesAnswerOnlyAFewOrderedOnes) {
+  auto c = client();
+  auto page = c->Get("/RavadidLarkdale.asp?WCI=Echo", {{"Range", "bytes=0-9"}});
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->status, 200);
+  EXPECT_FALSE(page->has_header("Content-Range"));
+  EXPECT_NE(page->body.find("method=GET\n"), std::string::npos) << page->body;
+
+  std::ifstream in(installation.site() / "static" / "ravadid.css", std::ios::binary);
+  std::string css((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(css.size(), 100u);
+  std::string thousands = "bytes=0-";
+  for (int i = 0; i < 2600; ++i) thousands += ",0-";
+  const std::string multipart = "multipart";
+  struct Case {
+    std::string range;
+    int status;
+    std::string body;  // "multipart": several parts
+  } cases[] = {
+      {"bytes=0-9", 206, css.substr(0, 10)},
+      {"bytes=-5", 206, css.substr(css.size() - 5)},
+      {"bytes=0-9,20-29", 206, multipart},
+      {"bytes=0-0,2-2,4-4,6-6,8-8", 206, multipart},
+      {"bytes=0-0,2-2,4-4,6-6,8-8,10-10", 200, css},
+      {"bytes=0-99,50-149", 200, css},
+      {"bytes=20-29,0-9", 200, css},
+      {"bytes=0-9,-5", 206, multipart},
+      {"bytes=0-,-5", 200, css},
+      {thousands, 200, css},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.range.substr(0, 40));
+    auto result = c->Get("/static/ravadid.css", {{"Range", test.range}});
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, test.status);
+    if (test.body == multipart) {
+      EXPECT_EQ(result->get_header_value("Content-Type").rfind("multipart/byteranges", 0), 0u);
+      EXPECT_LT(result->body.size(), 1000u);
+    } else {
+      EXPECT_EQ(result->body, test.body);
+    }
+  }
+}
+
 // ---- Responses -----------------------------------------------------------------------------
 
 TEST_F(HttpServerTest, RedirectEndsTheResponseAndDropsItsText) {
@@ -485,6 +625,69 @@ TEST_F(HttpServerTest, AbandonedSessionIsGoneAndItsCookieCleared) {
   EXPECT_NE(abandoned->get_header_value("Set-Cookie").find("Max-Age=0"), std::string::npos);
   EXPECT_EQ(c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall", withSession(id))->body, "color=");
   EXPECT_EQ(server->sessions().size(), 0u);
+}
+
+TEST_F(HttpServerTest, SignedInPagesAreNotStoredAndASessionSignedOutIsDropped) {
+  auto c = client();
+  auto anonymous = c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall");
+  ASSERT_TRUE(anonymous);
+  EXPECT_EQ(anonymous->get_header_value("Cache-Control"), "private");
+  auto stored = c->Post("/RavadidLarkdale.asp?WCI=Echo&WCE=Remember", "color=blue",
+                        "application/x-www-form-urlencoded");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->get_header_value("Cache-Control"), "no-store");
+  std::string id = setCookieId(stored);
+  auto recalled = c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall", withSession(id));
+  ASSERT_TRUE(recalled);
+  EXPECT_EQ(recalled->get_header_value("Cache-Control"), "no-store");
+
+  auto signedOut = c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=SignOut", withSession(id));
+  ASSERT_TRUE(signedOut);
+  EXPECT_NE(signedOut->get_header_value("Set-Cookie").find("Max-Age=0"), std::string::npos);
+  EXPECT_EQ(signedOut->get_header_value("Cache-Control"), "private");
+  EXPECT_EQ(server->sessions().size(), 0u);
+  EXPECT_EQ(c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall", withSession(id))->body, "color=");
+}
+
+TEST_F(HttpServerTest, CookieIsSecureOnlyWhenTheLocalProxyReportsHttps) {
+  auto c = client();
+  for (bool https : {false, true}) {
+    SCOPED_TRACE(https);
+    httplib::Headers headers;
+    if (https) headers.emplace("X-Forwarded-Proto", "https");
+    auto stored = c->Post("/RavadidLarkdale.asp?WCI=Echo&WCE=Remember", headers, "color=blue",
+                          "application/x-www-form-urlencoded");
+    ASSERT_TRUE(stored);
+    std::string cookie = stored->get_header_value("Set-Cookie");
+    EXPECT_EQ(cookie.find("; Secure") != std::string::npos, https) << cookie;
+    auto page = c->Get("/RavadidLarkdale.asp?WCI=Echo", headers);
+    ASSERT_TRUE(page);
+    EXPECT_NE(page->body.find(https ? "https=on\n" : "https=off\n"), std::string::npos);
+  }
+}
+
+TEST_F(HttpServerTest, NoResponseMayBeShownInAFrame) {
+  std::vector<std::string> responses;
+  for (const char* target :
+       {"/RavadidLarkdale.asp?WCI=Echo", "/static/ravadid.css", "/missing.css", "/"}) {
+    RawConnection connection(port);
+    ASSERT_TRUE(connection.send(requestLine(target)));
+    responses.push_back(connection.receiveAll());
+  }
+  for (const std::string& raw :
+       {std::string("garbage\r\n\r\n"),
+        std::string(
+            "POST /RavadidLarkdale.asp HTTP/1.1\r\nHost: x\r\nContent-Length: 9999999\r\n\r\n")}) {
+    RawConnection connection(port);
+    ASSERT_TRUE(connection.send(raw));
+    responses.push_back(connection.receiveAll(2000ms));
+  }
+  for (const std::string& response : responses) {
+    SCOPED_TRACE(response.substr(0, 12));
+    EXPECT_NE(statusOf(response), 0);
+    EXPECT_EQ(headerOf(response, "X-Frame-Options"), "DENY");
+    EXPECT_EQ(headerOf(response, "Content-Security-Policy"), "frame-ancestors 'none'");
+  }
 }
 
 // ---- Load and misbehaving clients ----------------------------------------------------------

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "frame/host/http_server.h"
 #include "frame/pages.h"
@@ -141,6 +144,51 @@ TEST_F(SignInFlowTest, TheOldSessionIdNoLongerSignsAnyoneIn) {
   thief.cookie = before;
   std::string page = thief.get("/RavadidLarkdale.asp?WCI=RequestSearch&WCU");
   EXPECT_NE(page.find(kTimeout), std::string::npos);
+}
+
+TEST_F(SignInFlowTest, SignedInPagesAreNotStoredAndNoResponseMayBeFramed) {
+  Browser browser(server_.boundPort());
+  auto bare = browser.client.Get("/RavadidLarkdale.asp");
+  ASSERT_TRUE(bare);
+  EXPECT_EQ(bare->get_header_value("Cache-Control"), "private");
+  browser.signIn("clerk", "clerk", "Work With Trip Requests");
+  auto list = browser.client.Get("/RavadidLarkdale.asp?WCI=RequestSearch&WCU", browser.headers());
+  ASSERT_TRUE(list);
+  EXPECT_EQ(list->get_header_value("Cache-Control"), "no-store");
+  auto styleSheet = browser.client.Get("/static/ravadid.css");
+  ASSERT_TRUE(styleSheet);
+  for (const httplib::Result* result : {&bare, &list, &styleSheet}) {
+    EXPECT_EQ((*result)->get_header_value("X-Frame-Options"), "DENY");
+    EXPECT_EQ((*result)->get_header_value("Content-Security-Policy"), "frame-ancestors 'none'");
+  }
+}
+
+TEST_F(SignInFlowTest, FailedSignInsKeepNoSessionAndPushNobodyOut) {
+  Browser clerk(server_.boundPort());
+  clerk.get("/RavadidLarkdale.asp");
+  clerk.signIn("clerk", "clerk", "");
+  ASSERT_EQ(server_.sessions().size(), 1u);
+
+  std::atomic<int> refused{0};
+  std::atomic<int> cookies{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([this, &refused, &cookies, t] {
+      httplib::Client client("127.0.0.1", server_.boundPort());
+      for (int i = 0; i < 500; ++i) {
+        httplib::Params form{{"user", (i + t) % 2 ? "clerk" : "nobody"}, {"password", "wrong"}};
+        auto r = client.Post("/RavadidLarkdale.asp?WCI=Login&WCE=LoginValidateUser&WCU", form);
+        if (r && r->body.rfind("Sorry, invalid", 0) == 0) ++refused;
+        if (r && r->has_header("Set-Cookie")) ++cookies;
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(refused, 2000);
+  EXPECT_EQ(cookies, 0);
+  EXPECT_EQ(server_.sessions().size(), 1u);
+  std::string list = clerk.get("/RavadidLarkdale.asp?WCI=RequestSearch&WCU");
+  EXPECT_EQ(list.find(kTimeout), std::string::npos) << list;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "frame/host/http_server.h"
 
+#include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -7,8 +8,10 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 #include <unordered_map>
@@ -116,6 +119,8 @@ std::string reasonPhrase(int status) {
       return "Method Not Allowed";
     case 408:
       return "Request Timeout";
+    case 411:
+      return "Length Required";
     case 413:
       return "Payload Too Large";
     case 414:
@@ -131,16 +136,92 @@ std::string reasonPhrase(int status) {
   }
 }
 
+HandlerResponse answer(Response& res, int status) {
+  res.status = status;
+  return HandlerResponse::Handled;
+}
+
+// Answers and closes the connection without reading what the client still sends (a body too
+// large or framed ambiguously): the library would read the rest as the next request. A body
+// writer that reports failure after writing the text makes it drop the connection.
+HandlerResponse answerAndClose(Response& res, int status) {
+  res.status = status;
+  res.set_header("Connection", "close");
+  std::string text = std::to_string(status) + " " + reasonPhrase(status) + "\n";
+  std::size_t length = text.size();
+  res.set_content_provider(
+      length, "text/plain; charset=utf-8",
+      [text = std::move(text)](std::size_t offset, std::size_t size, httplib::DataSink& sink) {
+        sink.write(text.data() + offset, size);
+        return false;
+      });
+  return HandlerResponse::Handled;
+}
+
+enum class Framing { None, Length, Chunked, Invalid };
+
+// How the request frames its body. Two different lengths, or a length and a transfer coding
+// together, are refused: a proxy in front could read the request's end elsewhere than this
+// server does. Of the transfer codings only chunked is understood.
+Framing bodyFraming(const Request& req, std::uint64_t& length) {
+  std::size_t codings = req.get_header_value_count("Transfer-Encoding");
+  std::size_t lengths = req.get_header_value_count("Content-Length");
+  if (codings > 0) {
+    if (codings > 1 || lengths > 0) return Framing::Invalid;
+    return vb::equalsIgnoreCase(req.get_header_value("Transfer-Encoding"), "chunked")
+               ? Framing::Chunked
+               : Framing::Invalid;
+  }
+  if (lengths == 0) return Framing::None;
+  std::string text = req.get_header_value("Content-Length");
+  for (std::size_t i = 1; i < lengths; ++i) {
+    if (req.get_header_value("Content-Length", i) != text) return Framing::Invalid;
+  }
+  if (text.empty() || text.size() > 18 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return Framing::Invalid;
+  }
+  length = std::stoull(text);
+  return length == 0 ? Framing::None : Framing::Length;
+}
+
+// The byte ranges a static file answers: a few, ascending and apart (each range starts after
+// the one before ends). Anything else, such as thousands of overlapping ranges that would
+// multiply the file, gets the whole file.
+constexpr std::size_t kMaxRanges = 5;
+
+bool servableRanges(const httplib::Ranges& ranges, std::uint64_t size) {
+  if (ranges.size() > kMaxRanges) return false;
+  std::uint64_t previousEnd = 0;
+  for (const auto& [first, last] : ranges) {
+    std::uint64_t offset;
+    std::uint64_t end;
+    if (first < 0) {  // "-N": the last N bytes
+      std::uint64_t suffix = last < 0 ? 0 : static_cast<std::uint64_t>(last);
+      offset = size - std::min(suffix, size);
+      end = size;
+    } else {
+      offset = static_cast<std::uint64_t>(first);
+      end = last < 0 ? size : std::min(static_cast<std::uint64_t>(last) + 1, size);
+    }
+    if (offset < previousEnd) return false;
+    previousEnd = std::max(end, offset);
+  }
+  return true;
+}
+
 // ---- The exchange of one page request -----------------------------------------------------
 
 class HttpExchange final : public Exchange {
  public:
-  HttpExchange(WebApplication& application, const Request& req, Items form, RequestSession& session)
+  HttpExchange(WebApplication& application, const Request& req, Items form, RequestSession& session,
+               bool https)
       : application_(application),
         req_(req),
         form_(std::move(form)),
         query_(parseItems(queryText(req))),
-        session_(session) {}
+        session_(session),
+        https_(https) {}
 
   std::string form(std::string_view name) const override { return lookup(form_, name); }
   std::string query(std::string_view name) const override { return lookup(query_, name); }
@@ -161,7 +242,7 @@ class HttpExchange final : public Exchange {
     if (key == "QUERY_STRING") return std::string(queryText(req_));
     if (key == "CONTENT_TYPE") return req_.get_header_value("Content-Type");
     if (key == "CONTENT_LENGTH") return req_.get_header_value("Content-Length");
-    if (key == "HTTPS") return "off";
+    if (key == "HTTPS") return https_ ? "on" : "off";
     if (key.rfind("HTTP_", 0) == 0 && key.size() > 5) {
       std::string header = key.substr(5);
       std::replace(header.begin(), header.end(), '_', '-');
@@ -207,11 +288,12 @@ class HttpExchange final : public Exchange {
     } else {
       res.set_content(std::move(body_), kHtml);
     }
-    // Pages show personal data: browsers may keep them, shared caches may not.
-    res.set_header("Cache-Control", "private");
     if (std::string cookie = session_.finish(); !cookie.empty()) {
       res.set_header("Set-Cookie", cookie);
     }
+    // Pages show personal data: shared caches may not keep them, and a signed-in user's pages
+    // are kept nowhere, so that after signing out the back button shows none of them.
+    res.set_header("Cache-Control", session_.kept() ? "no-store" : "private");
   }
 
  private:
@@ -232,6 +314,7 @@ class HttpExchange final : public Exchange {
   Items form_;
   Items query_;
   RequestSession& session_;
+  bool https_;
   std::string body_;
   std::string location_;
   int status_ = 200;
@@ -247,9 +330,27 @@ class Listener : public httplib::Server {
 
 }  // namespace
 
+bool isLoopbackAddress(std::string_view address) {
+  std::string text(address.substr(0, address.find('%')));  // "::1%lo"
+  in_addr v4{};
+  if (inet_pton(AF_INET, text.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+  in6_addr v6{};
+  if (inet_pton(AF_INET6, text.c_str(), &v6) != 1) return false;
+  if (IN6_IS_ADDR_LOOPBACK(&v6)) return true;
+  return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;  // ::ffff:127.0.0.1
+}
+
+bool forwardedOverHttps(std::string_view peerAddress, std::string_view forwardedProto) {
+  return vb::equalsIgnoreCase(forwardedProto, "https") && isLoopbackAddress(peerAddress);
+}
+
 unsigned defaultThreadCount() {
-  // Each keep-alive connection holds a worker, so the pool is wider than the core count.
-  return std::max(16u, 8 * std::thread::hardware_concurrency());
+  // Every open connection holds a worker, also a browser's idle kept-alive ones: up to six
+  // per browser, until the keep-alive timeout after its last request. 256 workers let about
+  // forty browsers load pages at the same moment without queueing anyone; a worker that has
+  // served pages costs about 0.35 MB (stack and database caches), and a wider pool costs no
+  // measurable throughput.
+  return std::max(256u, 16 * std::thread::hardware_concurrency());
 }
 
 // ---- Routing ------------------------------------------------------------------------------
@@ -262,83 +363,126 @@ struct HttpServer::Impl {
   }
 
   void servePage(const Request& req, Response& res, Items form) {
-    RequestSession session(owner.sessions_, cookieHeaders(req));
-    HttpExchange exchange(owner.application_, req, std::move(form), session);
+    bool https = forwardedOverHttps(req.remote_addr, req.get_header_value("X-Forwarded-Proto"));
+    RequestSession session(owner.sessions_, cookieHeaders(req), https);
+    HttpExchange exchange(owner.application_, req, std::move(form), session, https);
     owner.application_.handle(exchange);
     exchange.finish(res);
   }
 
   void servePost(const Request& req, Response& res, const httplib::ContentReader& reader) {
+    // Every byte counts, whatever the framing: a chunked body declares no length up front.
+    const std::size_t limit = owner.options_.limits.maxBodyBytes;
+    std::size_t received = 0;
+    auto withinLimit = [&received, limit](std::size_t length) {
+      received += length;
+      return received <= limit;
+    };
     std::string body;
     bool read;
     if (req.is_multipart_form_data()) {
       // Not a form this system posts: read past it, the page sees no form items.
-      read = reader([](const httplib::MultipartFormData&) { return true; },
-                    [](const char*, std::size_t) { return true; });
+      read = reader(
+          [&withinLimit](const httplib::MultipartFormData& part) {
+            return withinLimit(part.name.size() + part.filename.size() + part.content_type.size());
+          },
+          [&withinLimit](const char*, std::size_t length) { return withinLimit(length); });
     } else {
-      read = reader([&body](const char* data, std::size_t length) {
+      read = reader([&](const char* data, std::size_t length) {
+        if (!withinLimit(length)) return false;
         body.append(data, length);
         return true;
       });
     }
+    if (received > limit) {
+      answerAndClose(res, 413);
+      return;
+    }
     if (!read) {
-      if (res.status < 400) res.status = 400;  // the library sets 413 for an oversized body
+      // A broken body leaves the connection at an unknown place.
+      answerAndClose(res, res.status >= 400 ? res.status : 400);
       return;
     }
     servePage(req, res, isFormPost(req) ? parseItems(body) : Items());
   }
 
-  // A path under SITE that may be served: no hidden or parent segments, a known extension,
-  // and (after following links) still inside SITE.
-  bool isServableFile(std::string_view path) const {
-    if (path.size() < 2 || path.front() != '/') return false;
+  // The file under SITE that a path names, when it may be served: no hidden or parent
+  // segments, a known extension, and (after following links) still inside SITE.
+  std::optional<fs::path> servableFile(std::string_view path) const {
+    if (path.size() < 2 || path.front() != '/') return std::nullopt;
     for (char c : path) {
-      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '\\') return false;
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '\\') return std::nullopt;
     }
     std::string_view rest = path.substr(1);
     std::string_view name;
     for (;;) {
       std::size_t slash = rest.find('/');
       name = rest.substr(0, slash);
-      if (name.empty() || name.front() == '.') return false;
+      if (name.empty() || name.front() == '.') return std::nullopt;
       if (slash == std::string_view::npos) break;
       rest.remove_prefix(slash + 1);
     }
     std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return false;
+    if (dot == std::string_view::npos) return std::nullopt;
     std::string extension = vb::LCase(name.substr(dot + 1));
     if (std::find(kStaticExtensions.begin(), kStaticExtensions.end(), extension) ==
         kStaticExtensions.end()) {
-      return false;
+      return std::nullopt;
     }
     std::error_code ec;
     fs::path file = fs::weakly_canonical(site / fs::path(path.substr(1)), ec);
-    if (ec) return false;
+    if (ec) return std::nullopt;
     auto [siteEnd, fileIt] = std::mismatch(site.begin(), site.end(), file.begin(), file.end());
-    return siteEnd == site.end() && fileIt != file.end();
+    if (siteEnd != site.end() || fileIt == file.end()) return std::nullopt;
+    return file;
   }
 
   HandlerResponse route(const Request& req, Response& res) {
+    std::uint64_t length = 0;
+    Framing framing = bodyFraming(req, length);
+    if (framing == Framing::Invalid) return answerAndClose(res, 400);
+    if (framing == Framing::Length && length > owner.options_.limits.maxBodyBytes) {
+      return answerAndClose(res, 413);
+    }
+    bool hasBody = framing != Framing::None;
     bool getOrHead = req.method == "GET" || req.method == "HEAD";
+    // The library cuts every response to the requested byte ranges. Only static files honour
+    // them (narrowed below); the request object is the library's own, not a constant one.
+    httplib::Ranges& ranges = const_cast<Request&>(req).ranges;
+    httplib::Ranges requestedRanges;
+    requestedRanges.swap(ranges);
+
     if (isPagePath(req.path)) {
-      if (getOrHead) {
+      if (req.method == "POST") {
+        // The multipart reader shows only the parts' contents, so a multipart body of unknown
+        // length could run on unseen; browsers always declare its length.
+        if (framing == Framing::Chunked && req.is_multipart_form_data()) {
+          return answerAndClose(res, 411);
+        }
+        if (hasBody) return HandlerResponse::Unhandled;  // the body is read next
         servePage(req, res, Items());
         return HandlerResponse::Handled;
       }
-      if (req.method == "POST") return HandlerResponse::Unhandled;  // the body is read next
-      res.status = 405;
-      res.set_header("Allow", "GET, HEAD, POST");
+      if (!getOrHead) {
+        res.set_header("Allow", "GET, HEAD, POST");
+        return hasBody ? answerAndClose(res, 405) : answer(res, 405);
+      }
+      if (hasBody) return answerAndClose(res, 400);
+      servePage(req, res, Items());
       return HandlerResponse::Handled;
     }
-    if (!getOrHead) return HandlerResponse::Unhandled;  // the library reads the body, then 404
+    // Nothing but the page takes a body: the library would read it whole into memory.
+    if (hasBody) return answerAndClose(res, getOrHead ? 400 : 404);
+    if (!getOrHead) return answer(res, 404);
     if (req.path == "/") {
       res.set_redirect(kPagePath);
       return HandlerResponse::Handled;
     }
-    if (!isServableFile(req.path)) {
-      res.status = 404;
-      return HandlerResponse::Handled;
-    }
+    std::optional<fs::path> file = servableFile(req.path);
+    if (!file) return answer(res, 404);
+    std::error_code ec;
+    std::uintmax_t size = fs::file_size(*file, ec);
+    if (!ec && servableRanges(requestedRanges, size)) ranges.swap(requestedRanges);
     return HandlerResponse::Unhandled;  // the mount point serves the file, or 404
   }
 
@@ -360,7 +504,11 @@ struct HttpServer::Impl {
     server.set_keep_alive_timeout(limits.keepAliveTimeout.count());
     server.set_keep_alive_max_count(limits.keepAliveMaxRequests);
     server.set_payload_max_length(limits.maxBodyBytes);
-    server.set_default_headers({{"X-Content-Type-Options", "nosniff"}});
+    // No response may be shown inside another site's frame (clickjacking); the policy names
+    // nothing else, so the pages' own scripts and styles are unaffected.
+    server.set_default_headers({{"X-Content-Type-Options", "nosniff"},
+                                {"X-Frame-Options", "DENY"},
+                                {"Content-Security-Policy", "frame-ancestors 'none'"}});
 
     server.set_pre_routing_handler(
         [this](const Request& req, Response& res) { return route(req, res); });
@@ -368,12 +516,19 @@ struct HttpServer::Impl {
                 [this](const Request& req, Response& res, const httplib::ContentReader& reader) {
                   servePost(req, res, reader);
                 });
+    server.set_post_routing_handler([](const Request& req, Response& res) {
+      // The file handler answers 206 to any Range header, also when the ranges were dropped.
+      if (res.status == 206 && req.ranges.empty()) res.status = 200;
+      if (res.get_header_value("Connection") == "close") res.headers.erase("Keep-Alive");
+    });
     if (!server.set_mount_point("/", site.string())) {
       throw std::runtime_error("cannot serve files from " + site.string());
     }
     server.set_error_handler(
         httplib::Server::HandlerWithResponse([](const Request&, Response& res) {
-          if (!res.body.empty() || res.status < 400) return HandlerResponse::Unhandled;
+          if (!res.body.empty() || res.content_length_ > 0 || res.status < 400) {
+            return HandlerResponse::Unhandled;
+          }
           res.set_content(std::to_string(res.status) + " " + reasonPhrase(res.status) + "\n",
                           "text/plain; charset=utf-8");
           return HandlerResponse::Handled;
@@ -397,10 +552,19 @@ struct HttpServer::Impl {
   Listener server;
 };
 
+namespace {
+
+SessionOptions sessionOptions(SessionOptions options) {
+  if (!options.keep) options.keep = &WebApplication::keepsSession;
+  return options;
+}
+
+}  // namespace
+
 HttpServer::HttpServer(WebApplication& application, ServerOptions options)
     : application_(application),
       options_(std::move(options)),
-      sessions_(options_.sessions),
+      sessions_(sessionOptions(options_.sessions)),
       impl_(std::make_unique<Impl>(*this)) {
   impl_->configure();
 }

@@ -11,7 +11,6 @@ namespace ravadid {
 namespace {
 
 constexpr std::size_t kIdBytes = 32;
-constexpr auto kPurgeInterval = std::chrono::seconds(60);
 
 int clampTimeout(int minutes) {
   return std::clamp(minutes, kMinSessionTimeout, kMaxSessionTimeout);
@@ -37,10 +36,9 @@ void Session::setTimeoutMinutes(int minutes) {
 // ---- SessionManager ---------------------------------------------------------------------
 
 SessionManager::SessionManager(SessionOptions options, Clock clock)
-    : options_(options), clock_(std::move(clock)) {
+    : options_(std::move(options)), clock_(std::move(clock)) {
   options_.timeoutMinutes = clampTimeout(options_.timeoutMinutes);
   options_.maxSessions = std::max<std::size_t>(options_.maxSessions, 1);
-  lastPurge_ = now();
 }
 
 std::string SessionManager::newId() {
@@ -78,19 +76,44 @@ bool SessionManager::expired(const Entry& entry, TimePoint now) {
   return now - entry.lastAccess > std::chrono::minutes(entry.session->timeoutMinutes());
 }
 
+SessionManager::TimePoint SessionManager::expiryOf(const Entry& entry) {
+  return entry.lastAccess + std::chrono::minutes(entry.session->timeoutMinutes());
+}
+
+void SessionManager::insertLocked(std::string id, Entry entry) {
+  auto [it, inserted] = sessions_.emplace(std::move(id), std::move(entry));
+  const std::string* key = &it->first;
+  it->second.recency = recency_.insert(recency_.end(), key);
+  it->second.expiry = expiries_.emplace(expiryOf(it->second), key);
+}
+
+void SessionManager::touchLocked(Sessions::iterator it, TimePoint now) {
+  Entry& entry = it->second;
+  entry.lastAccess = now;
+  recency_.splice(recency_.end(), recency_, entry.recency);
+  expiries_.erase(entry.expiry);
+  entry.expiry = expiries_.emplace(expiryOf(entry), &it->first);
+}
+
+void SessionManager::eraseLocked(Sessions::iterator it) {
+  it->second.session->store().clear();
+  recency_.erase(it->second.recency);
+  expiries_.erase(it->second.expiry);
+  sessions_.erase(it);
+}
+
 std::shared_ptr<Session> SessionManager::find(std::string_view id) {
   if (!isWellFormedId(id)) return nullptr;
   TimePoint t = now();
   std::lock_guard lock(mutex_);
-  purgeIfDue(t);
+  purgeExpiredLocked(t);
   auto it = sessions_.find(std::string(id));
   if (it == sessions_.end()) return nullptr;
   if (expired(it->second, t)) {
-    it->second.session->store().clear();
-    sessions_.erase(it);
+    eraseLocked(it);
     return nullptr;
   }
-  it->second.lastAccess = t;
+  touchLocked(it, t);
   return it->second.session;
 }
 
@@ -107,17 +130,14 @@ std::string SessionManager::freshIdLocked() {
 std::string SessionManager::add(std::shared_ptr<Session> session) {
   TimePoint t = now();
   std::lock_guard lock(mutex_);
-  purgeIfDue(t);
-  if (sessions_.size() >= options_.maxSessions) purgeExpiredLocked(t);
+  purgeExpiredLocked(t);
+  // Only sessions worth keeping are kept, so the one that makes room is the least recently
+  // used of those.
   if (sessions_.size() >= options_.maxSessions) {
-    auto oldest = std::min_element(sessions_.begin(), sessions_.end(), [](auto& a, auto& b) {
-      return a.second.lastAccess < b.second.lastAccess;
-    });
-    oldest->second.session->store().clear();
-    sessions_.erase(oldest);
+    eraseLocked(sessions_.find(*recency_.front()));
   }
   std::string id = freshIdLocked();
-  sessions_.emplace(id, Entry{std::move(session), t});
+  insertLocked(id, Entry{std::move(session), t, {}, {}});
   return id;
 }
 
@@ -127,27 +147,30 @@ std::string SessionManager::renew(std::string_view id) {
   auto it = sessions_.find(std::string(id));
   if (it == sessions_.end()) return {};
   if (expired(it->second, t)) {
-    it->second.session->store().clear();
-    sessions_.erase(it);
+    eraseLocked(it);
     return {};
   }
-  Entry entry{std::move(it->second.session), t};
+  std::shared_ptr<Session> session = std::move(it->second.session);
+  recency_.erase(it->second.recency);
+  expiries_.erase(it->second.expiry);
   sessions_.erase(it);
   std::string fresh = freshIdLocked();
-  sessions_.emplace(fresh, std::move(entry));
+  insertLocked(fresh, Entry{std::move(session), t, {}, {}});
   return fresh;
 }
 
 void SessionManager::abandon(std::string_view id) {
-  std::shared_ptr<Session> session;
-  {
-    std::lock_guard lock(mutex_);
-    auto it = sessions_.find(std::string(id));
-    if (it == sessions_.end()) return;
-    session = std::move(it->second.session);
-    sessions_.erase(it);
-  }
-  session->store().clear();
+  std::lock_guard lock(mutex_);
+  auto it = sessions_.find(std::string(id));
+  if (it != sessions_.end()) eraseLocked(it);
+}
+
+void SessionManager::refreshExpiry(std::string_view id) {
+  std::lock_guard lock(mutex_);
+  auto it = sessions_.find(std::string(id));
+  if (it == sessions_.end()) return;
+  expiries_.erase(it->second.expiry);
+  it->second.expiry = expiries_.emplace(expiryOf(it->second), &it->first);
 }
 
 void SessionManager::purgeExpired() {
@@ -156,17 +179,19 @@ void SessionManager::purgeExpired() {
   purgeExpiredLocked(t);
 }
 
+// Runs on every use of the manager: it costs one look at the earliest expiry unless sessions
+// have timed out.
 void SessionManager::purgeExpiredLocked(TimePoint now) {
-  lastPurge_ = now;
-  std::erase_if(sessions_, [now](const auto& item) {
-    if (!expired(item.second, now)) return false;
-    item.second.session->store().clear();
-    return true;
-  });
-}
-
-void SessionManager::purgeIfDue(TimePoint now) {
-  if (now - lastPurge_ >= kPurgeInterval) purgeExpiredLocked(now);
+  while (!expiries_.empty() && expiries_.begin()->first < now) {
+    auto it = sessions_.find(*expiries_.begin()->second);
+    if (expired(it->second, now)) {
+      eraseLocked(it);
+    } else {
+      // Its timeout grew while a request was still running: file it under the later expiry.
+      expiries_.erase(it->second.expiry);
+      it->second.expiry = expiries_.emplace(expiryOf(it->second), &it->first);
+    }
+  }
 }
 
 std::size_t SessionManager::size() const {
@@ -177,8 +202,8 @@ std::size_t SessionManager::size() const {
 // ---- RequestSession ---------------------------------------------------------------------
 
 RequestSession::RequestSession(SessionManager& manager,
-                               const std::vector<std::string>& cookieHeaders)
-    : manager_(manager) {
+                               const std::vector<std::string>& cookieHeaders, bool secureCookie)
+    : manager_(manager), secureCookie_(secureCookie) {
   // A browser may hold several cookies of that name (other paths); the first live one counts.
   for (const std::string& id : cookieValues(cookieHeaders, kSessionCookie)) {
     hadCookie_ = true;
@@ -205,6 +230,7 @@ int RequestSession::timeoutMinutes() {
 
 void RequestSession::setTimeoutMinutes(int minutes) {
   current().setTimeoutMinutes(minutes);
+  timeoutChanged_ = true;
 }
 
 void RequestSession::abandon() {
@@ -235,26 +261,41 @@ void RequestSession::renewId() {
   renewed_ = true;  // a new session gets a fresh id when finish() keeps it
 }
 
+bool RequestSession::worthKeeping() const {
+  if (!session_) return false;
+  if (const auto& keep = manager_.options().keep) return keep(session_->store());
+  return !id_.empty() || renewed_ || session_->store().size() > 0;
+}
+
 std::string RequestSession::finish() {
   if (finished_) return {};
   finished_ = true;
-  if (abandoned_) return hadCookie_ ? expiredSessionCookie() : std::string();
+  if (abandoned_) return hadCookie_ ? expiredSessionCookie(secureCookie_) : std::string();
+  bool keep = worthKeeping();
   if (id_.empty()) {
-    if (!session_ || (!renewed_ && session_->store().size() == 0)) return {};
+    if (!keep) return {};
     id_ = manager_.add(session_);
-    return sessionCookie(id_);
+    return sessionCookie(id_, secureCookie_);
   }
-  return renewed_ ? sessionCookie(id_) : std::string();
+  if (!keep) {
+    manager_.abandon(id_);
+    id_.clear();
+    return expiredSessionCookie(secureCookie_);
+  }
+  if (timeoutChanged_) manager_.refreshExpiry(id_);
+  return renewed_ ? sessionCookie(id_, secureCookie_) : std::string();
 }
 
 // ---- Cookies ----------------------------------------------------------------------------
 
-std::string sessionCookie(std::string_view id) {
-  return std::string(kSessionCookie) + "=" + std::string(id) + "; Path=/; HttpOnly; SameSite=Lax";
+std::string sessionCookie(std::string_view id, bool secure) {
+  return std::string(kSessionCookie) + "=" + std::string(id) + "; Path=/; HttpOnly; SameSite=Lax" +
+         (secure ? "; Secure" : "");
 }
 
-std::string expiredSessionCookie() {
-  return std::string(kSessionCookie) + "=; Path=/; Max-Age=0; HttpOnly; SameSite=Lax";
+std::string expiredSessionCookie(bool secure) {
+  return std::string(kSessionCookie) + "=; Path=/; Max-Age=0; HttpOnly; SameSite=Lax" +
+         (secure ? "; Secure" : "");
 }
 
 std::vector<std::string> cookieValues(const std::vector<std::string>& cookieHeaders,

@@ -188,7 +188,9 @@ TEST_F(SessionManagerTest, TimedOutSessionsArePurgedWithoutBeingAskedFor) {
 
 TEST(SessionManagerLimitTest, AtTheLimitTheLongestUnusedSessionMakesRoom) {
   ManualClock clock;
-  SessionManager manager(SessionOptions{20, 3}, clock.function());
+  SessionOptions options;
+  options.maxSessions = 3;
+  SessionManager manager(options, clock.function());
   std::vector<std::string> ids;
   for (int i = 0; i < 3; ++i) {
     ids.push_back(manager.add(manager.create()));
@@ -201,6 +203,38 @@ TEST(SessionManagerLimitTest, AtTheLimitTheLongestUnusedSessionMakesRoom) {
   EXPECT_NE(manager.find(ids[0]), nullptr);
   EXPECT_NE(manager.find(ids[2]), nullptr);
   EXPECT_NE(manager.find(added), nullptr);
+}
+
+TEST(SessionManagerLimitTest, TimedOutSessionsMakeRoomBeforeTheLeastRecentlyUsed) {
+  ManualClock clock;
+  SessionOptions options;
+  options.maxSessions = 3;
+  SessionManager manager(options, clock.function());
+  std::string a = manager.add(manager.create());
+  std::string b = manager.add(manager.create());
+  std::string c = manager.add(manager.create());
+  {
+    RequestSession request(manager, {std::string(kSessionCookie) + "=" + c});
+    request.setTimeoutMinutes(1);
+    request.finish();
+  }
+  clock.now += minutes(2);
+  manager.find(a);  // b is the least recently used, c has timed out
+  std::string d = manager.add(manager.create());
+  EXPECT_EQ(manager.size(), 3u);
+  EXPECT_EQ(manager.find(c), nullptr);
+  for (const std::string& id : {a, b, d}) EXPECT_NE(manager.find(id), nullptr);
+}
+
+TEST_F(SessionManagerTest, TimeoutLengthenedAfterTheLastUseIsHonouredByThePurge) {
+  std::string id = addWith("USER", "jdoe");
+  manager.find(id)->setTimeoutMinutes(60);  // as a sign-in sets it while its request runs
+  clock.now += minutes(30);
+  manager.purgeExpired();
+  EXPECT_NE(manager.find(id), nullptr);
+  clock.now += minutes(61);
+  manager.purgeExpired();
+  EXPECT_EQ(manager.size(), 0u);
 }
 
 TEST(SessionManagerThreadTest, ManyThreadsAddFindRenewAndAbandonAtOnce) {
@@ -358,6 +392,87 @@ TEST(CookieValuesTest, FindsTheNamedCookieInCookieHeaders) {
   for (const Case& c : cases) {
     EXPECT_EQ(cookieValues(c.headers, "RavadidSession"), c.values)
         << (c.headers.empty() ? "" : c.headers.front());
+  }
+}
+
+}  // namespace
+}  // namespace ravadid
+
+namespace ravadid {
+namespace {
+
+// A manager that keeps a session only while someone is signed in, as the server runs it.
+class SignedInSessionTest : public ::testing::Test {
+ protected:
+  SignedInSessionTest() : manager(options(), clock.function()) {}
+  static SessionOptions options() {
+    SessionOptions o;
+    o.maxSessions = 3;
+    o.keep = [](const Store& store) { return !store.text("USER").empty(); };
+    return o;
+  }
+  // A sign-in post: resets the session, then signs userId in unless it is empty.
+  std::string signIn(const std::vector<std::string>& cookies, const std::string& userId) {
+    RequestSession request(manager, cookies);
+    request.store().set("USER", Value(""));
+    request.store().set("numFunds", Value("0"));
+    if (!userId.empty()) {
+      request.renewId();
+      request.store().set("USER", Value(userId));
+    }
+    return request.finish();
+  }
+  static std::vector<std::string> cookieOf(const std::string& setCookie) {
+    return {setCookie.substr(0, setCookie.find(';'))};
+  }
+
+  ManualClock clock;
+  SessionManager manager;
+};
+
+TEST_F(SignedInSessionTest, SignedInSessionsSurviveAFloodOfFailedSignIns) {
+  std::string first = signIn({}, "first");
+  std::string second = signIn({}, "second");
+  for (int i = 0; i < 1000; ++i) EXPECT_EQ(signIn({}, ""), "");
+  EXPECT_EQ(manager.size(), 2u);
+  for (const std::string& setCookie : {first, second}) {
+    RequestSession request(manager, cookieOf(setCookie));
+    EXPECT_NE(request.store().text("USER"), "");
+    request.finish();
+  }
+}
+
+TEST_F(SignedInSessionTest, FailedSignInDropsTheSignedInSessionAndClearsItsCookie) {
+  std::string signedIn = signIn({}, "jdoe");
+  std::string failed = signIn(cookieOf(signedIn), "");
+  EXPECT_NE(failed.find("Max-Age=0"), std::string::npos) << failed;
+  EXPECT_EQ(manager.size(), 0u);
+  RequestSession later(manager, cookieOf(signedIn));
+  EXPECT_EQ(later.store().text("numFunds"), "");
+}
+
+TEST_F(SignedInSessionTest, AtTheLimitTheLeastRecentlyUsedSignedInSessionMakesRoom) {
+  std::vector<std::string> cookies;
+  for (const char* user : {"a", "b", "c"}) {
+    cookies.push_back(signIn({}, user));
+    clock.now += seconds(1);
+  }
+  RequestSession(manager, cookieOf(cookies[0])).finish();  // "b" is now the least recent
+  signIn({}, "d");
+  EXPECT_EQ(manager.size(), 3u);
+  const char* expected[] = {"a", "", "c"};
+  for (int i = 0; i < 3; ++i) {
+    RequestSession request(manager, cookieOf(cookies[i]));
+    EXPECT_EQ(request.store().text("USER"), expected[i]) << i;
+  }
+}
+
+TEST_F(SignedInSessionTest, SecureRequestGetsASecureCookie) {
+  for (bool secure : {false, true}) {
+    RequestSession request(manager, {}, secure);
+    request.store().set("USER", Value("jdoe"));
+    std::string setCookie = request.finish();
+    EXPECT_EQ(setCookie.find("; Secure") != std::string::npos, secure) << setCookie;
   }
 }
 
