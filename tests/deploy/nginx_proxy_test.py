@@ -227,8 +227,11 @@ def sign_in(site, context):
     check("Sorry, invalid" not in page and "Error in Procedure" not in page,
           f"sign-in through the proxy refused:\n{page[:2000]}")
     cookies = header_values(headers, "Set-Cookie")
-    check(len(cookies) == 1 and "HttpOnly" in cookies[0],
+    # The proxy says the request came over HTTPS, so the cookie is for HTTPS only.
+    check(len(cookies) == 1 and "HttpOnly" in cookies[0] and "; Secure" in cookies[0],
           f"sign-in through the proxy: session cookie {cookies}")
+    check(header_values(headers, "Cache-Control") == ["no-store"],
+          f"signed-in page through the proxy: {header_values(headers, 'Cache-Control')}")
     return seconds, page
 
 
