@@ -9,23 +9,15 @@
 #include <thread>
 #include <vector>
 
-#include "frame/host/http_server.h"
-#include "frame/pages.h"
-#include "frame/web_application.h"
+#include "support/demo_server.h"
 #include "support/sqlite_exec.h"
-#include "support/temp_installation.h"
 
 namespace ravadid {
 namespace {
 
 TEST(BusySiteTest, SimultaneousBarePagesAndSignedInPagesAlwaysShowTheDistrict) {
-  testing::TempInstallation site(testing::TempInstallation::Data::Demo);
-  WebApplication web(site.installation(), makeStandardPages());
-  ServerOptions options;
-  options.port = 0;
-  HttpServer server(web, options);
-  server.start();
-  const int port = server.boundPort();
+  testing::DemoServer demo;
+  const int port = demo.port();
   const std::string heading = "<h1>Larkdale Unified School District</h1>";
 
   httplib::Client first("127.0.0.1", port);
@@ -62,17 +54,12 @@ TEST(BusySiteTest, SimultaneousBarePagesAndSignedInPagesAlwaysShowTheDistrict) {
 }
 
 TEST(BusySiteTest, TheDebugLogStaysWithinItsLimitKeepingOneOldFile) {
-  testing::TempInstallation site(testing::TempInstallation::Data::Demo);
-  WebApplication web(site.installation(), makeStandardPages());
   constexpr std::uintmax_t kLimit = 32 * 1024;
-  web.log().setMaxBytes(kLimit);
-  ServerOptions options;
-  options.port = 0;
-  HttpServer server(web, options);
-  server.start();
-  httplib::Client client("127.0.0.1", server.boundPort());
+  testing::DemoServer demo(
+      [](testing::TempInstallation&, WebApplication& web) { web.log().setMaxBytes(kLimit); });
+  httplib::Client client("127.0.0.1", demo.port());
   for (int i = 0; i < 60; ++i) ASSERT_EQ(client.Get("/RavadidLarkdale.asp")->status, 200);
-  const std::filesystem::path log = site.logFile();
+  const std::filesystem::path log = demo.site.logFile();
   EXPECT_LE(std::filesystem::file_size(log), kLimit);
   EXPECT_GT(std::filesystem::file_size(log.string() + ".1"), kLimit / 2);
   EXPECT_LE(std::filesystem::file_size(log.string() + ".1"), kLimit);
@@ -80,16 +67,12 @@ TEST(BusySiteTest, TheDebugLogStaysWithinItsLimitKeepingOneOldFile) {
 }
 
 TEST(BusySiteTest, ARequestWithATextInItsDateColumnsDoesNotBreakTheList) {
-  testing::TempInstallation site(testing::TempInstallation::Data::Demo);
-  testing::sqliteExec(site.dataFolder() / "Tripschl.mdb",
-                      "UPDATE TRIPSREQ SET depdate = 'next week', REQDATE = 'unknown' "
-                      "WHERE TRIPNUM = (SELECT MIN(TRIPNUM) FROM TRIPSREQ WHERE CUSTOMER = 'LHS')");
-  WebApplication web(site.installation(), makeStandardPages());
-  ServerOptions options;
-  options.port = 0;
-  HttpServer server(web, options);
-  server.start();
-  httplib::Client client("127.0.0.1", server.boundPort());
+  testing::DemoServer demo([](testing::TempInstallation& site, WebApplication&) {
+    testing::sqliteExec(site.dataFolder() / "Tripschl.mdb",
+                        "UPDATE TRIPSREQ SET depdate = 'next week', REQDATE = 'unknown' WHERE "
+                        "TRIPNUM = (SELECT MIN(TRIPNUM) FROM TRIPSREQ WHERE CUSTOMER = 'LHS')");
+  });
+  httplib::Client client("127.0.0.1", demo.port());
   client.Get("/RavadidLarkdale.asp");
   auto signIn = client.Post("/RavadidLarkdale.asp?WCI=Login&WCE=LoginValidateUser&WCU",
                             httplib::Params{{"user", "lhs.teacher"},
