@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Throughput of the server: a static style sheet, the bare page and the signed-in request list
-# (a user whose list holds 300 requests), measured with wrk against a Release build serving a
-# fresh temporary installation on a free loopback port.
+# Throughput of the server's two heaviest everyday pages against static files of the same
+# server: the bare page against a small style sheet, and the signed-in request list (a user
+# whose list holds 300 requests) against a static copy of the very same HTML bytes. Measured
+# with wrk against a Release build serving a fresh temporary installation on a free loopback
+# port; prints requests per second, latency and the two ratios.
 #
 #   bench/run.sh [-d SECONDS] [-c CONNECTIONS] [-t WRK_THREADS] [--threads SERVER_THREADS]
-# RAVADID_BUILD_DIR names another build folder than build-release/.
+# RAVADID_BUILD_DIR names another build folder than build-release/; RAVADID_PROGRAM runs a
+# program built elsewhere (no build), e.g. an older one for comparison.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -14,7 +17,7 @@ connections=50
 wrk_threads=2
 server_threads=""
 
-usage() { sed -n '2,6p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; }
 while [ $# -gt 0 ]; do
   case "$1" in
     -d) duration="$2"; shift 2 ;;
@@ -31,11 +34,15 @@ for tool in cmake ninja wrk python3 curl; do
 done
 
 # A Release build of the program.
-build_type="$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt" 2>/dev/null || true)"
-if [ "$build_type" != "Release" ]; then
-  cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+program="${RAVADID_PROGRAM:-}"
+if [ -z "$program" ]; then
+  build_type="$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt" 2>/dev/null || true)"
+  if [ "$build_type" != "Release" ]; then
+    cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  fi
+  ninja -C "$build" ravadid >/dev/null
+  program="$build/ravadid"
 fi
-ninja -C "$build" ravadid >/dev/null
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/ravadid-bench.XXXXXX")"
 server_pid=""
@@ -51,7 +58,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-"$build/ravadid" init --root "$work/root" >/dev/null
+"$program" init --root "$work/root" >/dev/null
 
 # A district whose user "bench" (bound to one school, approving nowhere) sees 300 requests in its
 # list, among 1,500 requests of 40 schools.
@@ -121,9 +128,12 @@ PY
 # A free port: bound by the kernel, then released for the server.
 port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()')"
 
-serve_args=(serve --root "$work/root" --site "$repo/site" --port "$port")
+# The site is copied so that the static copy of the list can be put beside the style sheets.
+site="$work/site"
+cp -R "$repo/site" "$site"
+serve_args=(serve --root "$work/root" --site "$site" --port "$port")
 [ -n "$server_threads" ] && serve_args+=(--threads "$server_threads")
-"$build/ravadid" "${serve_args[@]}" >"$work/server.log" 2>&1 &
+"$program" "${serve_args[@]}" >"$work/server.log" 2>&1 &
 server_pid=$!
 
 base="http://127.0.0.1:$port"
@@ -149,12 +159,15 @@ cookie="$(curl -s -o /dev/null -D - \
   "$base/RavadidLarkdale.asp?WCI=Login&WCE=LoginValidateUser&WCU" |
   tr -d '\r' | sed -n 's/^[Ss]et-[Cc]ookie: *\([^;]*\).*/\1/p' | head -1)"
 [ -n "$cookie" ] || { echo "bench/run.sh: the sign-in issued no session cookie" >&2; exit 1; }
-listed="$(curl -s -H "Cookie: $cookie" "$base$list_target" | grep -o 'WCI=RequestDetail&amp;WCE=' | wc -l)"
+# The list's page, saved once: its static copy is the yardstick for the list.
+list_copy="/static/request-list-300.html"
+curl -s -H "Cookie: $cookie" "$base$list_target" >"$site$list_copy"
+listed="$(grep -o 'WCI=RequestDetail&amp;WCE=' "$site$list_copy" | wc -l)"
 [ "$listed" -eq 300 ] || echo "warning: the signed-in request list shows $listed requests, not 300" >&2
 
 echo "Ravadid benchmark: wrk -t$wrk_threads -c$connections -d${duration}s, server $(head -1 "$work/server.log")"
 printf '%-42s %12s %12s %12s %12s\n' "target" "requests/s" "latency avg" "latency p99" "errors"
-declare -A rate
+declare -A rate p99s
 run_wrk() {  # label, path, extra wrk arguments
   local label="$1" target="$2"
   shift 2
@@ -165,10 +178,24 @@ run_wrk() {  # label, path, extra wrk arguments
   p99="$(awk '$1 == "99%" {print $2; exit}' <<<"$out")"
   errors="$(awk '/Non-2xx or 3xx responses:/ {n += $NF} /Socket errors:/ {for (i = 4; i <= NF; i += 2) {v = $i; gsub(",", "", v); n += v}} END {print n + 0}' <<<"$out")"
   rate["$label"]="$rps"
+  p99s["$label"]="$p99"
   printf '%-42s %12s %12s %12s %12s\n' "$label" "$rps" "$avg" "$p99" "$errors"
 }
-run_wrk "/static/ravadid.css" "/static/ravadid.css"
-run_wrk "/RavadidLarkdale.asp" "/RavadidLarkdale.asp"
-run_wrk "request list, 300 requests (signed in)" "$list_target" -H "Cookie: $cookie"
-awk -v s="${rate[/static/ravadid.css]}" -v l="${rate[request list, 300 requests (signed in)]}" \
-  'BEGIN { if (l > 0) printf "static file / request list: %.1f times the requests per second\n", s / l }'
+static_label="/static/ravadid.css"
+bare_label="bare page /RavadidLarkdale.asp"
+copy_label="static copy of the list ($(($(wc -c <"$site$list_copy") / 1024)) KiB)"
+list_label="request list, 300 requests (signed in)"
+run_wrk "$static_label" "/static/ravadid.css"
+run_wrk "$bare_label" "/RavadidLarkdale.asp"
+run_wrk "$copy_label" "$list_copy"
+run_wrk "$list_label" "$list_target" -H "Cookie: $cookie"
+
+echo
+printf '%-42s %12s %12s %8s %12s %12s\n' "page / static yardstick" "page req/s" "static req/s" "ratio" \
+  "page p99" "static p99"
+ratio_line() {  # label, page label, static label
+  awk -v label="$1" -v p="${rate[$2]}" -v s="${rate[$3]}" -v pp="${p99s[$2]}" -v sp="${p99s[$3]}" \
+    'BEGIN { printf "%-42s %12s %12s %8.3f %12s %12s\n", label, p, s, (s > 0 ? p / s : 0), pp, sp }'
+}
+ratio_line "bare page / small static file" "$bare_label" "$static_label"
+ratio_line "300-request list / its static copy" "$list_label" "$copy_label"

@@ -6,11 +6,11 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 
 #include "frame/application.h"
 #include "frame/errors.h"
+#include "frame/ini_file.h"
 #include "frame/runtime.h"
 #include "frame/web_application.h"
 
@@ -29,41 +29,30 @@ std::string trimBlanks(std::string_view s) {
   return std::string(s.substr(b, e - b + 1));
 }
 
-// Finds key in [section] of an INI file; nullopt when the file, section or key is missing.
+// Finds key in [section] of an INI file as it is now; nullopt when the file, section or key
+// is missing.
 std::optional<std::string> iniLookup(const std::string& file, std::string_view section,
                                      std::string_view key) {
-  std::ifstream in(file);
-  if (!in) return std::nullopt;
-  std::string line;
-  bool inSection = false;
-  while (std::getline(in, line)) {
-    std::string t = trimBlanks(line);
-    if (t.empty() || t[0] == ';') continue;
-    if (t.front() == '[') {
-      std::size_t close = t.find(']');
-      inSection =
-          close != std::string::npos && vb::equalsIgnoreCase(t.substr(1, close - 1), section);
-      continue;
-    }
-    if (!inSection) continue;
-    std::size_t eq = t.find('=');
-    if (eq == std::string::npos) continue;
-    if (!vb::equalsIgnoreCase(trimBlanks(t.substr(0, eq)), key)) continue;
-    std::string value = trimBlanks(t.substr(eq + 1));
-    // The reader drops one pair of quotes around a value.
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
-      value = value.substr(1, value.size() - 2);
-    return value;
-  }
-  return std::nullopt;
+  return iniFiles().lookup(file, section, key);
 }
 
-void logLine(const Ravadid& app, std::string_view prefix, std::string_view text) {
-  std::string line(prefix);
-  line.append(text);
-  debugLog(app, line);
-}
+// Lines of one INI read, appended to the debug log together in one write when the read ends
+// (the lines themselves are unchanged): a start request reads eleven settings.
+class LogLines {
+ public:
+  explicit LogLines(const Ravadid& app) : app_(app) {}
+  ~LogLines() {
+    if (!text_.empty()) debugLog(app_, text_);
+  }
+  void add(std::string_view prefix, std::string_view text) {
+    if (!text_.empty()) text_ += '\n';
+    text_.append(prefix).append(text);
+  }
+
+ private:
+  const Ravadid& app_;
+  std::string text_;
+};
 
 }  // namespace
 
@@ -92,18 +81,19 @@ std::size_t readPrivateProfileString(std::string_view section, std::string_view 
 std::string INIGetSettingString(Ravadid& app, std::string_view strSection,
                                 std::string_view strKeyName, const std::string& strFile,
                                 std::string_view defaultValue) {
+  LogLines log(app);
   try {
-    logLine(app, "In INIGetSettingString Starting ", "");
-    logLine(app, "In INIGetSettingString strSection: ", strSection);
-    logLine(app, "In INIGetSettingString strKeyName: ", strKeyName);
-    logLine(app, "In INIGetSettingString strFile: ", strFile);
+    log.add("In INIGetSettingString Starting ", "");
+    log.add("In INIGetSettingString strSection: ", strSection);
+    log.add("In INIGetSettingString strKeyName: ", strKeyName);
+    log.add("In INIGetSettingString strFile: ", strFile);
     std::string buffer;
     std::size_t count =
         readPrivateProfileString(strSection, strKeyName, defaultValue, buffer, 256, strFile);
     if (count == 0) raise(8, "");
     std::string result = buffer.substr(0, count);
     // The mail password never goes into the log.
-    logLine(app, "In INIGetSettingString: ",
+    log.add("In INIGetSettingString: ",
             vb::equalsIgnoreCase(strKeyName, "SmtpPassword") ? "********" : result);
     return result;
   } catch (const VbError& e) {

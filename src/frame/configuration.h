@@ -1,6 +1,6 @@
 // Configuration module: finds trip.ini through the registry stand-in, reads single settings
-// from it, fixes the data folder and writes the debug log. Nothing is cached: every getter
-// reads the files again.
+// from it, fixes the data folder and writes the debug log. Every getter reads the files as they
+// are at that moment (through parsed copies reused while a file is unchanged).
 #pragma once
 
 #include <cstdint>

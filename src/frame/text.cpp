@@ -27,9 +27,13 @@ std::string numberLiteral(double value) {
 }  // namespace
 
 std::string htmlEscape(std::string_view text) {
+  // Most values hold no character to escape: a list page escapes thousands of them.
+  std::size_t first = text.find_first_of("&<>\"'");
+  if (first == std::string_view::npos) return std::string(text);
   std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
+  out.reserve(text.size() + 16);
+  out.append(text.substr(0, first));
+  for (char c : text.substr(first)) {
     switch (c) {
       case '&':
         out += "&amp;";

@@ -413,16 +413,46 @@ std::string tripNumberCell(const Value& value) {
   return vb::Trim(text).empty() || vb::Trim(text) == "0" ? std::string("&nbsp;") : htmlEscape(text);
 }
 
+// Positions of the fields that the result rows read, looked up once per list.
+struct RequestFields {
+  explicit RequestFields(const db::Recordset& request) {
+    using namespace tripsreq;
+    auto at = [&request](std::string_view name) { return request.fieldIndex(name); };
+    customer = at(kCustomer);
+    destination = at(kDestination);
+    typedDestination = at("trDESTDESC");
+    tripNumber = at(kTripnum);
+    departureDate = at(kDepdate);
+    departureTime = at(kDeptime);
+    returnDate = at(kRetdate);
+    returnTime = at(kRettime);
+    status = at(kStatus);
+    requestDate = at(kReqdate);
+    category = at(kTripcat);
+    internalNumber = at(kInttripnum);
+    students = at(kNumstudents);
+    adults = at(kNumadults);
+    grade = at(kGrade);
+    arriveTime = at(kArrivetime);
+    leaveTime = at(kLeavetime);
+    fieldTripNumber = at(kFieldtripNum);
+    chain = at(kChainid);
+    purpose = at(kPurpose);
+  }
+
+  int customer, destination, typedDestination, tripNumber, departureDate, departureTime, returnDate,
+      returnTime, status, requestDate, category, internalNumber, students, adults, grade,
+      arriveTime, leaveTime, fieldTripNumber, chain, purpose;
+};
+
 void appendRequestRows(Ravadid& app, std::string& html, const db::Recordset& request,
-                       std::string_view colour, const CustomerCursor::Customer& customer,
-                       DestinationNames& destinations) {
-  using namespace tripsreq;
-  const Value destinationCode = request.field(kDestination);
-  const long code = NullToLong(destinationCode);
+                       const RequestFields& at, std::string_view colour,
+                       const CustomerCursor::Customer& customer, DestinationNames& destinations) {
+  const long code = NullToLong(request.field(at.destination));
   // Code 0 is a destination typed on the request, not one of the district's.
   const std::string destination =
-      code != 0 ? destinations.describe(code) : NullToSpace(request.field("trDESTDESC"));
-  const std::string tripNumber = fieldText(request.field(kTripnum));
+      code != 0 ? destinations.describe(code) : NullToSpace(request.field(at.typedDestination));
+  const std::string tripNumber = fieldText(request.field(at.tripNumber));
 
   html.append("<tr bgcolor='").append(colour).append("'><td><font size='-2'><a href=\"");
   html.append(htmlEscape(app.urlFor("RequestDetail", tripNumber))).append("\">");
@@ -432,28 +462,28 @@ void appendRequestRows(Ravadid& app, std::string& html, const db::Recordset& req
       .append(vb::Trim(destination).empty() ? std::string("&nbsp;")
                                             : breakStringHtml(destination, kDestinationBreakLength))
       .append("</font></td>");
-  appendCell(html, htmlEscape(NullToSpace(request.field(kDepdate))) + ", " +
-                       timeCell(app, request.field(kDeptime)));
-  appendCell(html, htmlEscape(NullToSpace(request.field(kRetdate))) + ", " +
-                       timeCell(app, request.field(kRettime)));
+  appendCell(html, htmlEscape(NullToSpace(request.field(at.departureDate))) + ", " +
+                       timeCell(app, request.field(at.departureTime)));
+  appendCell(html, htmlEscape(NullToSpace(request.field(at.returnDate))) + ", " +
+                       timeCell(app, request.field(at.returnTime)));
   html.append("<td><font color='Red' size='-1'><b>")
-      .append(htmlEscape(NullToSpace(request.field(kStatus))))
+      .append(htmlEscape(NullToSpace(request.field(at.status))))
       .append("</b></font></td>");
-  appendCell(html, shortDateCell(request.field(kReqdate)));
-  appendCell(html, cellOrSpace(NullToSpace(request.field(kTripcat))));
-  appendCell(html, cellOrSpace(NullToSpace(request.field(kInttripnum))));
+  appendCell(html, shortDateCell(request.field(at.requestDate)));
+  appendCell(html, cellOrSpace(NullToSpace(request.field(at.category))));
+  appendCell(html, cellOrSpace(NullToSpace(request.field(at.internalNumber))));
 
   html.append("</tr><tr bgcolor='").append(colour).append("'>");
   html += "<td></td><td>&nbsp;</td>";
-  appendMisnestedCell(html, cellOrSpace(fieldText(request.field(kNumstudents)) + "/" +
-                                        fieldText(request.field(kNumadults))));
-  appendCell(html, cellOrSpace(NullToSpace(request.field(kGrade))));
-  appendCell(html, timeCell(app, request.field(kArrivetime)));
-  appendCell(html, timeCell(app, request.field(kLeavetime)));
+  appendMisnestedCell(html, cellOrSpace(fieldText(request.field(at.students)) + "/" +
+                                        fieldText(request.field(at.adults))));
+  appendCell(html, cellOrSpace(NullToSpace(request.field(at.grade))));
+  appendCell(html, timeCell(app, request.field(at.arriveTime)));
+  appendCell(html, timeCell(app, request.field(at.leaveTime)));
   appendCell(html, cellOrSpace(customer.division));
-  appendCell(html, tripNumberCell(request.field(kFieldtripNum)));
-  appendCell(html, cellOrSpace(NullToSpace(request.field(kChainid))));
-  appendMisnestedCell(html, cellOrSpace(NullToSpace(request.field(kPurpose))));
+  appendCell(html, tripNumberCell(request.field(at.fieldTripNumber)));
+  appendCell(html, cellOrSpace(NullToSpace(request.field(at.chain))));
+  appendMisnestedCell(html, cellOrSpace(NullToSpace(request.field(at.purpose))));
   html += "</tr>";
 }
 
@@ -710,15 +740,18 @@ void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::str
       std::string html = resultsHeader();
       html.reserve(html.size() + static_cast<std::size_t>(records) * 1800);
       bool shaded = false;
+      // Looked up only when there is a row, as reading a field by name would be.
+      std::optional<RequestFields> fields;
+      if (!requests.eof()) fields.emplace(requests);
       for (; !requests.eof(); requests.moveNext()) {
         const CustomerCursor::Customer customer =
-            customers.find(NullToSpace(requests.field(tripsreq::kCustomer)));
+            customers.find(NullToSpace(requests.field(fields->customer)));
         if (!search.division.empty() &&
             !vb::equalsIgnoreCase(vb::Trim(customer.division), search.division)) {
           --search.count;
           continue;
         }
-        appendRequestRows(app, html, requests, shaded ? "#C0C0C0" : "#FFFFFF", customer,
+        appendRequestRows(app, html, requests, *fields, shaded ? "#C0C0C0" : "#FFFFFF", customer,
                           destinations);
         shaded = !shaded;
       }

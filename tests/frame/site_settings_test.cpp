@@ -111,6 +111,24 @@ TEST_F(SiteSettingsTest, SecondStartSeesAChangedRow) {
   EXPECT_EQ(settings().get("DISTNAME"), Value("Second Name"));
 }
 
+TEST_F(SiteSettingsTest, NextStartReadsTripIniAsItIsThen) {
+  tripIni(fullIni());
+  start();
+  EXPECT_EQ(settings().get("SmtpPort"), Value("25"));
+  // Rewritten at once with the same size: the file times may not have moved on.
+  for (const char* port : {"26", "27", "25"}) {
+    std::string options = fullIni();
+    options.replace(options.find("SmtpPort=25"), 11, std::string("SmtpPort=") + port);
+    tripIni(options);
+    start();
+    EXPECT_EQ(settings().get("SmtpPort"), Value(port));
+  }
+  std::filesystem::remove(site_.root() / "trip.ini");
+  EXPECT_EQ(start(),
+            "Error in Procedure: WebClass_Start of Module: Ravadid.  Error: 13.  Type "
+            "mismatch.");
+}
+
 TEST_F(SiteSettingsTest, RequiredFieldsComeFromTheirColumns) {
   tripIni(fullIni());
   sqliteExec(site_.dataFolder() / "trip.mdb",

@@ -67,6 +67,10 @@ class Recordset {
   // Field of the current row by name (ignoring case). Error 3265 for an unknown name,
   // 3021 when there is no current row.
   Value field(std::string_view name) const;
+  // The same by position, for loops over many rows: the index is looked up once by name
+  // (error 3265 for an unknown name), then each row is read without comparing names.
+  int fieldIndex(std::string_view name) const;
+  Value field(int index) const;
   bool hasField(std::string_view name) const;
   int fieldCount() const;
   std::string fieldName(int index) const;

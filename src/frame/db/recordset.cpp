@@ -501,8 +501,16 @@ void Recordset::move(long rows) {
 }
 
 Value Recordset::field(std::string_view name) const {
+  return field(requireOpen(impl_).requireIndex(name));
+}
+
+int Recordset::fieldIndex(std::string_view name) const {
+  return requireOpen(impl_).requireIndex(name);
+}
+
+Value Recordset::field(int index) const {
   Impl& r = requireOpen(impl_);
-  int index = r.requireIndex(name);
+  if (index < 0 || static_cast<size_t>(index) >= r.columns.size()) raiseItemNotFound();
   const Column& column = r.columns[static_cast<size_t>(index)];
   if (r.editing != Impl::Editing::None && r.pending[static_cast<size_t>(index)])
     return interpret(column, *r.pending[static_cast<size_t>(index)]);

@@ -286,7 +286,9 @@ class HttpExchange final : public Exchange {
     if (!location_.empty()) {
       res.set_header("Location", location_);
     } else {
-      res.set_content(std::move(body_), kHtml);
+      // set_content copies the body; a page of a few hundred kilobytes is moved instead.
+      res.body = std::move(body_);
+      res.set_header("Content-Type", kHtml);
     }
     if (std::string cookie = session_.finish(); !cookie.empty()) {
       res.set_header("Set-Cookie", cookie);

@@ -179,6 +179,25 @@ TEST_F(RecordsetTest, ReadOnlyRecordsetRefusesChanges) {
   EXPECT_EQ(errorOf([&] { rs.setField("Status", Value::text("x")); }), 3251);
 }
 
+TEST_F(RecordsetTest, FieldByPositionReadsWhatTheNameReads) {
+  Recordset rs;
+  rs.open("SELECT TRIPNUM, Status FROM TRIPSREQ ORDER BY TRIPNUM", db_, CursorType::Dynamic,
+          LockType::Optimistic);
+  const int status = rs.fieldIndex("status");
+  EXPECT_EQ(rs.fieldName(status), "Status");
+  for (; !rs.eof(); rs.moveNext()) EXPECT_EQ(rs.field(status), rs.field("STATUS"));
+  // Values assigned but not yet written read back by position too.
+  rs.moveFirst();
+  rs.setField("Status", Value::text("Denied"));
+  EXPECT_EQ(rs.field(status), Value::text("Denied"));
+  rs.moveLast();
+  rs.moveNext();
+  EXPECT_EQ(errorOf([&] { rs.field(status); }), vberr::kNoCurrentRecord);
+  for (int outside : {-1, rs.fieldCount()})
+    EXPECT_EQ(errorOf([&] { rs.field(outside); }), vberr::kItemNotFound) << outside;
+  EXPECT_EQ(errorOf([&] { rs.fieldIndex("NOSUCH"); }), vberr::kItemNotFound);
+}
+
 TEST_F(RecordsetTest, AddNewWritesOnlyAssignedColumnsAndReturnsTheKey) {
   Recordset rs;
   rs.open("Select * from TRIPSREQ", db_, CursorType::Dynamic, LockType::Optimistic);
