@@ -5,7 +5,9 @@
 #include "frame/configuration.h"
 #include "frame/connections.h"
 #include "frame/errors.h"
+#include "frame/page_response.h"
 #include "frame/runtime.h"
+#include "frame/shared_tags.h"
 #include "frame/template.h"
 #include "frame/text.h"
 
@@ -21,7 +23,10 @@ std::string errorReport(std::string_view procedure, std::string_view module, lon
 }
 
 Ravadid::Ravadid(WebApplication& web, Exchange& exchange)
-    : web_(web), exchange_(exchange), worker_(workerState(web.id())) {
+    : web_(web),
+      exchange_(exchange),
+      pageResponse_(dynamic_cast<PageResponse*>(&exchange)),
+      worker_(workerState(web.id())) {
   // WebClass_Initialize: every request starts without an error.
   worker_.errorText = "NA";
 }
@@ -47,13 +52,14 @@ std::string Ravadid::urlFor(std::string_view pageObject, std::string_view event)
 
 void Ravadid::writeTemplate(const PageObject& page) {
   auto parsed = web_.templates().load(installation().site / "templates" / page.templateFile());
+  if (pageResponse_) pageResponse_->beginPage();
   for (const Template::Part& part : parsed->parts()) {
     if (!part.isTag) {
       write(part.text);
       continue;
     }
     TagEvent tag{part.tagName, part.text, false};
-    page.processTag(*this, tag);
+    if (!replaceSharedTag(*this, tag)) page.processTag(*this, tag);
     write(tag.contents);
   }
 }

@@ -41,6 +41,8 @@ struct Procedure {
 std::string errorReport(std::string_view procedure, std::string_view module, long number,
                         std::string_view description, bool configurationStyle = false);
 
+class PageResponse;
+
 class Ravadid {
  public:
   Ravadid(WebApplication& web, Exchange& exchange);
@@ -63,7 +65,8 @@ class Ravadid {
   std::string takeNextItem() { return std::exchange(nextItem_, {}); }
   // "RavadidLarkdale.asp?WCI=Page&WCE=Event&WCU" (the event URL-encoded).
   std::string urlFor(std::string_view pageObject, std::string_view event = {}) const;
-  // Writes the page object's template, raising its ProcessTag once per WC@ tag.
+  // Writes the page object's template, raising its ProcessTag once per WC@ tag (the frame
+  // replaces the tags every page shares first).
   void writeTemplate(const PageObject& page);
   void writeTemplate(std::string_view pageObject);
 
@@ -104,6 +107,7 @@ class Ravadid {
  private:
   WebApplication& web_;
   Exchange& exchange_;
+  PageResponse* pageResponse_;  // the response of the server, not of a test's own exchange
   WorkerState& worker_;
   std::unique_ptr<Store> settings_;  // taken at the first read
   std::string nextItem_;

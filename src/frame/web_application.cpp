@@ -5,6 +5,7 @@
 
 #include "frame/application.h"
 #include "frame/page_object.h"
+#include "frame/page_response.h"
 #include "frame/runtime.h"
 #include "frame/schema.h"
 #include "frame/site_settings.h"
@@ -58,35 +59,42 @@ bool WebApplication::keepsSession(const Store& session) {
 }
 
 void WebApplication::handle(Exchange& exchange) {
+  PageResponse response(exchange);
+  Ravadid app(*this, response);  // WebClass_Initialize; BeginRequest does nothing
   try {
-    Ravadid app(*this, exchange);  // WebClass_Initialize; BeginRequest does nothing
-    std::string pageName = exchange.query("WCI");
-    if (pageName.empty()) {
-      WebClass_Start(app);
-    } else {
-      const PageObject* page = pages_->find(pageName);
-      if (!page) return notFound(exchange, pageName);
-      std::string event = exchange.query("WCE");
-      if (event.empty()) {
-        page->respond(app);
-      } else if (std::string declared = page->declaredEvent(event); !declared.empty()) {
-        page->onEvent(app, declared);
-      } else {
-        page->userEvent(app, event);
-      }
-    }
-    for (int i = 0; i < kMaxNextItems; ++i) {
-      std::string next = app.takeNextItem();
-      if (next.empty()) break;
-      const PageObject* page = pages_->find(next);
-      if (!page) return notFound(exchange, next);
-      page->respond(app);
-    }
+    raiseEvents(app);
     // EndRequest and Terminate do nothing.
   } catch (const std::exception& e) {
     // Handlers trap their own errors; this only guards the server against a stray one.
-    exchange.setStatus(500);
-    exchange.write("<p>" + htmlEscape(e.what()) + "</p>");
+    response.setStatus(500);
+    response.write("<p>" + htmlEscape(e.what()) + "</p>");
+  }
+  response.finish(app.application());
+}
+
+void WebApplication::raiseEvents(Ravadid& app) {
+  Exchange& exchange = app.exchange();
+  std::string pageName = exchange.query("WCI");
+  if (pageName.empty()) {
+    WebClass_Start(app);
+  } else {
+    const PageObject* page = pages_->find(pageName);
+    if (!page) return notFound(exchange, pageName);
+    std::string event = exchange.query("WCE");
+    if (event.empty()) {
+      page->respond(app);
+    } else if (std::string declared = page->declaredEvent(event); !declared.empty()) {
+      page->onEvent(app, declared);
+    } else {
+      page->userEvent(app, event);
+    }
+  }
+  for (int i = 0; i < kMaxNextItems; ++i) {
+    std::string next = app.takeNextItem();
+    if (next.empty()) break;
+    const PageObject* page = pages_->find(next);
+    if (!page) return notFound(exchange, next);
+    page->respond(app);
   }
 }
 

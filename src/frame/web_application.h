@@ -22,6 +22,7 @@ struct Installation {
 };
 
 class PageRegistry;
+class Ravadid;
 class TemplateCache;
 
 class WebApplication {
@@ -46,6 +47,9 @@ class WebApplication {
   std::uint64_t id() const { return id_; }
 
  private:
+  // The start event or the named page's event, then the next page objects it names.
+  void raiseEvents(Ravadid& app);
+
   Installation installation_;
   std::shared_ptr<const PageRegistry> pages_;
   std::unique_ptr<TemplateCache> templates_;

@@ -192,6 +192,7 @@ void buildApproverQueue(Ravadid& app, RequestSearchState& search, const std::str
   const std::string terms = approverQueueTerms(app, role);
   if (terms.empty()) return;
   search.query = std::string(kQueueColumns) + " WHERE " + "(" + terms + ")";
+  search.approverQueue = true;
   const std::string customer = vb::Trim(app.session().text("CUSTOMER"));
   if (!customer.empty()) {
     search.customer = customer;
@@ -710,8 +711,44 @@ void RequestSearch_ProcessTag(Ravadid& app, const RequestSearchState& search, Ta
     tag.contents = htmlEscape(search.enteredTo);
   } else if (tag.is("WC@NUM")) {
     tag.contents = std::to_string(search.count);
+  } else if (tag.is("WC@FILTERSUSED")) {
+    tag.contents = filtersUsed(search, vb::Now());
   }
   // WC@TRIPREQCOMMENT and unknown tags keep the template's text.
+}
+
+std::string filtersUsed(const RequestSearchState& search, double now) {
+  // A date as the district reads it, whichever form it was entered in (a date picker posts
+  // 2027-01-15).
+  auto date = [](const std::string& text) {
+    std::optional<double> serial = vb::parseDate(text);
+    return serial ? vb::formatDate(*serial) : text;
+  };
+  std::string used;
+  auto add = [&used](std::string_view label, const std::string& value) {
+    if (vb::Trim(value).empty()) return;
+    if (!used.empty()) used += "; ";
+    used.append(label).append(" ").append(vb::Trim(value));
+  };
+  add("Status", search.status);
+  add("Customer", search.customer);
+  add("Destination", search.destination);
+  add("Category", search.category);
+  add("Grade", search.grade);
+  add("Division", search.division);
+  add("Internal #", search.internalNumber);
+  if (!search.departureFrom.empty())
+    add("Departing", date(search.departureFrom) + " to " + date(search.departureTo));
+  if (!search.enteredFrom.empty())
+    add("Entered", date(search.enteredFrom) + " to " + date(search.enteredTo));
+  std::string line = search.approverQueue ? "Requests waiting for your approval" : "Filters used: ";
+  if (search.approverQueue) {
+    if (!used.empty()) line += " (" + used + ")";
+  } else {
+    line += used.empty() ? std::string("none") : used;
+  }
+  line += ". Printed " + vb::formatDate(now) + ".";
+  return htmlEscape(line);
 }
 
 void InitRequestSearch(Ravadid& app, RequestSearchState& search) {

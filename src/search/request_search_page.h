@@ -26,8 +26,9 @@ struct RequestSearchState {
   std::string enteredFrom;
   std::string enteredTo;
   std::string category;
-  std::string query;    // empty: no list is shown
-  std::string results;  // HTML of WC@RESULTS
+  bool approverQueue = false;  // the query lists the requests waiting for the user's approval
+  std::string query;           // empty: no list is shown
+  std::string results;         // HTML of WC@RESULTS
   // Requests listed: the record count less the rows of other divisions. Held in 32 bits so that
   // a search matching more than 32,767 requests still gets the refine message.
   int32_t count = 0;
@@ -60,8 +61,13 @@ void RequestSearch_TripRequests(Ravadid& app, RequestSearchState& search);
 void RequestSearch_Navigate(Ravadid& app);
 
 // Replaces the page's tags: the district, the six filter lists (from the session's lists), the
-// date filters, the count and the results.
+// date filters, the count, the results, and the line a printed list starts with
+// (WC@FILTERSUSED: the filters used and when it was printed).
 void RequestSearch_ProcessTag(Ravadid& app, const RequestSearchState& search, TagEvent& tag);
+
+// "Filters used: Status UNAPPROVED; Departing 1/15/2027 to 1/15/2027." (or "none", or the
+// approval queue), then " Printed " and now; escaped.
+std::string filtersUsed(const RequestSearchState& search, double now);
 
 // Clears the search: no query, no results, no filters but the customer, which becomes the
 // session's customer; the autofill flag follows AUTOFILL_REQUESTS.

@@ -8,6 +8,7 @@
 #include "frame/web_application.h"
 #include "signin/logout_page.h"
 #include "support/fake_exchange.h"
+#include "support/message_page.h"
 #include "support/temp_installation.h"
 
 namespace ravadid {
@@ -103,7 +104,7 @@ TEST_F(ApplicationTest, EventsAreDispatchedByNameIgnoringCase) {
   for (const auto& c : cases) {
     FakeExchange ex;
     prepare(ex, c.wci, c.wce);
-    EXPECT_EQ(run(ex), c.expected) << c.wci << " " << c.wce;
+    EXPECT_EQ(testing::messageOf(run(ex)), c.expected) << c.wci << " " << c.wce;
     EXPECT_EQ(ex.status, 200);
   }
 }
@@ -121,7 +122,7 @@ TEST_F(ApplicationTest, ANextItemLoopIsCut) {
   FakeExchange ex;
   prepare(ex, "Looping");
   std::string body = run(ex);
-  EXPECT_LT(body.size(), 200u);  // a handful of responds, then the chain stops
+  EXPECT_LT(testing::messageOf(body).size(), 200u);  // a handful of responds, then the chain stops
 }
 
 TEST_F(ApplicationTest, ErrorGivesTheExactReportAndDoesNotLeakIntoTheNextRequest) {
@@ -131,12 +132,12 @@ TEST_F(ApplicationTest, ErrorGivesTheExactReportAndDoesNotLeakIntoTheNextRequest
       "Error in Procedure: Second_Raise of Module: Ravadid.  Error: 13.  Type mismatch.";
   const std::string again =
       "Error in Procedure: Second_Raise of Module: Ravadid.  Error: 13.  Type mismatch.";
-  EXPECT_EQ(run(failing), "[before]" + report + again);
+  EXPECT_EQ(testing::messageOf(run(failing)), "[before]" + report + again);
 
   // Same thread, so the same worker state: the next request starts with "NA" again.
   FakeExchange next;
   prepare(next, "Second", "Save");
-  EXPECT_EQ(run(next), "[Second.Save]");
+  EXPECT_EQ(testing::messageOf(run(next)), "[Second.Save]");
 }
 
 TEST(ErrorReport, FormatsOfTheTwoModuleKinds) {
@@ -161,7 +162,7 @@ TEST_F(ApplicationTest, ErrorReportIsHtmlEscaped) {
   FakeExchange ex;
   prepare(ex, "Raiser");
   web.handle(ex);
-  EXPECT_EQ(ex.body,
+  EXPECT_EQ(testing::messageOf(ex.body),
             "Error in Procedure: Raiser_Respond of Module: Ravadid.  Error: 5.  bad "
             "&lt;b&gt;value&lt;/b&gt; &amp; &#39;quote&#39;.");
 }
@@ -182,7 +183,7 @@ TEST_F(ApplicationTest, CheckedPageWithoutSessionShowsTheTimeoutPageOnly) {
   FakeExchange signedIn;
   prepare(signedIn, "Checked");
   signedIn.sessionStore.set("user", "clerk");  // keys ignore case
-  EXPECT_EQ(run(signedIn), "secret results");
+  EXPECT_EQ(testing::messageOf(run(signedIn)), "secret results");
 }
 
 TEST_F(ApplicationTest, LogoutOpenedDirectlyShowsNoTimeoutText) {
@@ -201,6 +202,31 @@ TEST_F(ApplicationTest, TemplateTagsAreRaisedInOrderAndReplaced) {
   Ravadid app(*web_, ex);
   app.writeTemplate("Second");
   EXPECT_EQ(ex.body, "a<x>bkeptc");
+}
+
+TEST_F(ApplicationTest, EveryTemplateMayShowWhoIsSignedIn) {
+  site_.writeTemplate("Second", "[<WC@SIGNEDIN>kept</WC@SIGNEDIN>]");
+  struct Case {
+    const char* user;
+    const char* role;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"", "", "[]"},
+      {" clerk ", " ", "[Signed in as <strong class=\"user\">clerk</strong>]"},
+      {"o'neil<b>", "PRINCIPAL & CO",
+       "[Signed in as <strong class=\"user\">o&#39;neil&lt;b&gt;</strong> <span "
+       "class=\"role\">PRINCIPAL &amp; CO</span>]"},
+  };
+  for (const Case& c : cases) {
+    FakeExchange ex;
+    prepare(ex, "Second");
+    ex.sessionStore.set("USER", c.user);
+    ex.sessionStore.set("ROLE", c.role);
+    Ravadid app(*web_, ex);
+    app.writeTemplate("Second");
+    EXPECT_EQ(ex.body, c.shown) << c.user;
+  }
 }
 
 TEST_F(ApplicationTest, UrlForNamesPageAndEncodedEvent) {

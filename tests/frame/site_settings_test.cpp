@@ -6,6 +6,7 @@
 #include "frame/pages.h"
 #include "frame/runtime.h"
 #include "support/fake_exchange.h"
+#include "support/message_page.h"
 #include "support/sqlite_exec.h"
 #include "support/temp_installation.h"
 
@@ -153,11 +154,12 @@ TEST_F(SiteSettingsTest, MailAccountIsStoredOnlyWithExactTrue) {
 TEST_F(SiteSettingsTest, BadSessionTimeoutStopsWithTheTypeMismatchReport) {
   tripIni(fullIni("soon"));
   std::string body = start();
-  EXPECT_EQ(body,
+  EXPECT_EQ(testing::messageOf(body),
             "Error in Procedure: WebClass_Start of Module: Ravadid.  Error: 13.  Type "
             "mismatch.");
 }
 
+// The report is shown at the top of the sign-in page's body: nothing comes before the doctype.
 TEST_F(SiteSettingsTest, MissingKeyReportsAboveTheSignInPageAndGoesOn) {
   tripIni("SessionTimeOut=20\nSmtpServer=mail\n");
   district("'Larkdale USD', 'A', 'C', 'S', 'Z', 'P', 'BUS', 'True', 0, 0");
@@ -166,7 +168,9 @@ TEST_F(SiteSettingsTest, MissingKeyReportsAboveTheSignInPageAndGoesOn) {
       "Error in Procedure: INIGetSettingString of Module: ChkEligWeb."
       "  Error reading ");
   ASSERT_NE(report, std::string::npos) << body;
-  EXPECT_LT(report, body.find("<!DOCTYPE html>"));
+  EXPECT_EQ(body.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_GT(report, body.find("<body>\n<div class=\"page-error\" role=\"alert\">"));
+  EXPECT_LT(report, body.find("<form"));
   EXPECT_EQ(settings().get("DISTNAME"), Value("Larkdale USD"));
   EXPECT_EQ(settings().get("SmtpServer"), Value("mail"));
 }
@@ -177,7 +181,8 @@ TEST_F(SiteSettingsTest, UnopenableDatabaseReportsAboveTheSignInPage) {
   std::string body = start();
   std::size_t report = body.find("Error in Procedure: SetTripDBConnections of Module: ChkEligWeb.");
   ASSERT_NE(report, std::string::npos) << body;
-  EXPECT_LT(report, body.find("<!DOCTYPE html>"));
+  EXPECT_EQ(body.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_GT(report, body.find("<div class=\"page-error\" role=\"alert\">"));
   EXPECT_TRUE(settings().get("SESSION_TIMEOUT").isEmpty());  // nothing of the load is stored
 }
 

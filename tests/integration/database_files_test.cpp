@@ -17,6 +17,7 @@
 #include "frame/pages.h"
 #include "frame/text.h"
 #include "frame/web_application.h"
+#include "support/message_page.h"
 #include "support/sqlite_exec.h"
 #include "support/temp_installation.h"
 
@@ -73,7 +74,7 @@ class DatabaseFilesTest : public ::testing::Test {
 
 TEST_F(DatabaseFilesTest, AUserFileRestoredInPlaceIsReadAfresh) {
   barePage();
-  ASSERT_NE(signIn("clerk", "clerk"), kInvalidPassword);
+  ASSERT_NE(testing::messageOf(signIn("clerk", "clerk")), kInvalidPassword);
 
   // The restored copy: the same users, with the clerk's password changed.
   std::filesystem::path users = site_.dataFolder() / "zqkrsc1.mdb";
@@ -87,7 +88,7 @@ TEST_F(DatabaseFilesTest, AUserFileRestoredInPlaceIsReadAfresh) {
   std::ofstream(users, std::ios::binary | std::ios::trunc) << restored;
   ASSERT_EQ(inodeOf(users), inode);
 
-  EXPECT_EQ(signIn("clerk", "clerk"), kInvalidPassword);
+  EXPECT_EQ(testing::messageOf(signIn("clerk", "clerk")), kInvalidPassword);
   std::string page = signIn("clerk", "CHANGED");
   EXPECT_EQ(page.find("Sorry, invalid"), std::string::npos) << page;
   EXPECT_EQ(page.find("Error in Procedure"), std::string::npos) << page;

@@ -23,6 +23,7 @@
 #include "frame/application.h"
 #include "frame/page_object.h"
 #include "frame/pages.h"
+#include "support/message_page.h"
 #include "support/temp_installation.h"
 
 namespace ravadid {
@@ -551,14 +552,14 @@ TEST_F(HttpServerTest, WritesAfterEndAreDropped) {
   auto result = client()->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=End");
   ASSERT_TRUE(result);
   EXPECT_EQ(result->status, 200);
-  EXPECT_EQ(result->body, "kept");
+  EXPECT_EQ(testing::messageOf(result->body), "kept");
 }
 
 TEST_F(HttpServerTest, StatusSetByThePageKeepsThePageText) {
   auto result = client()->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Status");
   ASSERT_TRUE(result);
   EXPECT_EQ(result->status, 404);
-  EXPECT_EQ(result->body, "custom page");
+  EXPECT_EQ(testing::messageOf(result->body), "custom page");
 }
 
 // ---- Sessions ------------------------------------------------------------------------------
@@ -581,11 +582,11 @@ TEST_F(HttpServerTest, SessionCarriesItemsBetweenRequestsIgnoringKeyCase) {
   std::string id = setCookieId(stored);
   auto recalled = c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall", withSession(id));
   ASSERT_TRUE(recalled);
-  EXPECT_EQ(recalled->body, "color=blue");
+  EXPECT_EQ(testing::messageOf(recalled->body), "color=blue");
   EXPECT_FALSE(recalled->has_header("Set-Cookie"));
   auto stranger = c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall");
   ASSERT_TRUE(stranger);
-  EXPECT_EQ(stranger->body, "color=");
+  EXPECT_EQ(testing::messageOf(stranger->body), "color=");
 }
 
 TEST_F(HttpServerTest, RequestsThatDoNotStoreAnythingStartNoSession) {
@@ -609,8 +610,11 @@ TEST_F(HttpServerTest, RenewedSessionIdLeavesTheOldCookieWithNothing) {
   std::string newId = setCookieId(renewed);
   ASSERT_TRUE(SessionManager::isWellFormedId(newId));
   EXPECT_NE(newId, oldId);
-  EXPECT_EQ(c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall", withSession(oldId))->body, "color=");
-  EXPECT_EQ(c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall", withSession(newId))->body,
+  EXPECT_EQ(testing::messageOf(
+                c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall", withSession(oldId))->body),
+            "color=");
+  EXPECT_EQ(testing::messageOf(
+                c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall", withSession(newId))->body),
             "color=blue");
 }
 
@@ -623,7 +627,9 @@ TEST_F(HttpServerTest, AbandonedSessionIsGoneAndItsCookieCleared) {
   auto abandoned = c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Abandon", withSession(id));
   ASSERT_TRUE(abandoned);
   EXPECT_NE(abandoned->get_header_value("Set-Cookie").find("Max-Age=0"), std::string::npos);
-  EXPECT_EQ(c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall", withSession(id))->body, "color=");
+  EXPECT_EQ(
+      testing::messageOf(c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall", withSession(id))->body),
+      "color=");
   EXPECT_EQ(server->sessions().size(), 0u);
 }
 

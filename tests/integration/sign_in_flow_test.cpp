@@ -11,6 +11,7 @@
 #include "frame/host/http_server.h"
 #include "frame/pages.h"
 #include "frame/web_application.h"
+#include "support/message_page.h"
 #include "support/temp_installation.h"
 
 namespace ravadid {
@@ -126,9 +127,9 @@ TEST_F(SignInFlowTest, UsersOfEveryRoleSignInFollowTheStartChoiceAndSignOut) {
 TEST_F(SignInFlowTest, WrongPasswordAndUnknownUserGetTheirMessages) {
   Browser browser(server_.boundPort());
   browser.get("/RavadidLarkdale.asp");
-  EXPECT_EQ(browser.signIn("clerk", "nope", "Work With Trip Requests"),
+  EXPECT_EQ(testing::messageOf(browser.signIn("clerk", "nope", "Work With Trip Requests")),
             "Sorry, invalid password.  Use your browser's back button and please try again.");
-  EXPECT_EQ(browser.signIn("nobody' OR '1'='1", "x", "Work With Trip Requests"),
+  EXPECT_EQ(testing::messageOf(browser.signIn("nobody' OR '1'='1", "x", "Work With Trip Requests")),
             "Sorry, invalid user id.  Use your browser's back button and please try again.");
   std::string after = browser.get("/RavadidLarkdale.asp?WCI=RequestSearch&WCU");
   EXPECT_NE(after.find(kTimeout), std::string::npos);

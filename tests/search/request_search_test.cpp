@@ -13,9 +13,11 @@
 #include "frame/connections.h"
 #include "frame/db/sample_district.h"
 #include "frame/pages.h"
+#include "frame/runtime.h"
 #include "search/request_search_page.h"
 #include "signin/login_page.h"
 #include "support/fake_exchange.h"
+#include "support/message_page.h"
 #include "support/sqlite_exec.h"
 #include "support/temp_installation.h"
 
@@ -297,6 +299,61 @@ TEST_F(RequestSearchTest, ADepartureFromDateAloneListsThatDayAndFillsTheToField)
                                  kOrder);
 }
 
+// A date picker posts 2026-03-05: the filter reads it as that day and shows it back as posted,
+// which is the form a date field needs in its value.
+TEST_F(RequestSearchTest, ADatePickersDateFiltersAndShowsBack) {
+  struct Case {
+    FakeExchange::Items form;
+    Numbers listed;
+    const char* depTo;
+    const char* condition;
+  };
+  const Case cases[] = {
+      {{{"DepFrom", "2026-03-05"}},
+       {1, 4},
+       "2026-03-05",
+       " WHERE TRIPSREQ.DEPDATE >= #3/5/2026# and TRIPSREQ.DEPDATE <= #3/5/2026#"},
+      {{{"DepFrom", "2026-03-01"}, {"DepTo", "3/5/2026"}},
+       {1, 4},
+       "3/5/2026",
+       " WHERE TRIPSREQ.DEPDATE >= #3/1/2026# and TRIPSREQ.DEPDATE <= #3/5/2026#"},
+  };
+  for (const Case& c : cases) {
+    FakeExchange ex;
+    signIn(ex, "dwu");
+    const std::string body = search(ex, c.form);
+    EXPECT_EQ(listed(body), c.listed) << c.depTo;
+    EXPECT_EQ(line(body, "DEPFROM"), c.form.at("DepFrom"));
+    EXPECT_EQ(line(body, "DEPTO"), c.depTo);
+    EXPECT_EQ(reportQuery(ex), kFilterColumns + c.condition + kOrder);
+  }
+  FakeExchange ex;
+  signIn(ex, "dwu");
+  EXPECT_EQ(testing::messageOf(search(ex, {{"DepFrom", "2026-02-30"}})),
+            "Please enter a valid departure from date.");
+}
+
+// The line a printed list starts with: the filters used, dates as the district writes them.
+TEST(RequestSearchFiltersUsed, NameTheFiltersAndThePrintDate) {
+  const double now = vb::DateSerial(2026, 3, 5) + vb::TimeSerial(14, 5, 0);
+  RequestSearchState none;
+  RequestSearchState filtered;
+  filtered.status = "UNAPPROVED";
+  filtered.customer = "O'BRIEN";
+  filtered.departureFrom = "2026-03-01";
+  filtered.departureTo = "3/31/2026";
+  RequestSearchState queue;
+  queue.approverQueue = true;
+  const std::pair<const RequestSearchState*, const char*> cases[] = {
+      {&none, "Filters used: none. Printed 3/5/2026 2:05:00 PM."},
+      {&filtered,
+       "Filters used: Status UNAPPROVED; Customer O&#39;BRIEN; Departing 3/1/2026 to 3/31/2026. "
+       "Printed 3/5/2026 2:05:00 PM."},
+      {&queue, "Requests waiting for your approval. Printed 3/5/2026 2:05:00 PM."},
+  };
+  for (auto [search, expected] : cases) EXPECT_EQ(filtersUsed(*search, now), expected);
+}
+
 TEST_F(RequestSearchTest, DateRangesCombineWithTheOtherFiltersInOrder) {
   FakeExchange ex;
   signIn(ex, "dwu");
@@ -339,7 +396,7 @@ TEST_F(RequestSearchTest, InvalidDatesAnswerWithTheirMessageAlone) {
   for (const Case& c : cases) {
     FakeExchange ex;
     signIn(ex, "dwu");
-    EXPECT_EQ(search(ex, c.form), c.message);
+    EXPECT_EQ(testing::messageOf(search(ex, c.form)), c.message);
     EXPECT_FALSE(ex.sessionStore.contains("TripRequestReportQuery"));
   }
 }
@@ -406,7 +463,7 @@ TEST_F(RequestSearchTest, ANonNumericDestinationFilterFailsWithTheErrorReport) {
   signIn(ex, "dwu");
   for (const char* destination : {"abc", "10 OR 1=1", "10'"}) {
     ex.sessionStore.remove("TripRequestReportQuery");
-    EXPECT_EQ(search(ex, {{"dest", destination}}),
+    EXPECT_EQ(testing::messageOf(search(ex, {{"dest", destination}})),
               "Error in Procedure: RequestSearch_TripRequests of Module: Ravadid.  Error: 13.  "
               "Type mismatch.")
         << destination;
