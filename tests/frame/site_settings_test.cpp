@@ -125,7 +125,7 @@ TEST_F(SiteSettingsTest, NextStartReadsTripIniAsItIsThen) {
     EXPECT_EQ(settings().get("SmtpPort"), Value(port));
   }
   std::filesystem::remove(site_.root() / "trip.ini");
-  EXPECT_EQ(start(),
+  EXPECT_EQ(testing::messageOf(start()),
             "Error in Procedure: WebClass_Start of Module: Ravadid.  Error: 13.  Type "
             "mismatch.");
 }

@@ -652,7 +652,9 @@ TEST_F(HttpServerTest, SignedInPagesAreNotStoredAndASessionSignedOutIsDropped) {
   EXPECT_NE(signedOut->get_header_value("Set-Cookie").find("Max-Age=0"), std::string::npos);
   EXPECT_EQ(signedOut->get_header_value("Cache-Control"), "private");
   EXPECT_EQ(server->sessions().size(), 0u);
-  EXPECT_EQ(c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall", withSession(id))->body, "color=");
+  EXPECT_EQ(
+      testing::messageOf(c->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Recall", withSession(id))->body),
+      "color=");
 }
 
 TEST_F(HttpServerTest, CookieIsSecureOnlyWhenTheLocalProxyReportsHttps) {

@@ -179,7 +179,7 @@ TEST_F(SignInFlowTest, FailedSignInsKeepNoSessionAndPushNobodyOut) {
       for (int i = 0; i < 500; ++i) {
         httplib::Params form{{"user", (i + t) % 2 ? "clerk" : "nobody"}, {"password", "wrong"}};
         auto r = client.Post("/RavadidLarkdale.asp?WCI=Login&WCE=LoginValidateUser&WCU", form);
-        if (r && r->body.rfind("Sorry, invalid", 0) == 0) ++refused;
+        if (r && testing::messageOf(r->body).rfind("Sorry, invalid", 0) == 0) ++refused;
         if (r && r->has_header("Set-Cookie")) ++cookies;
       }
     });
