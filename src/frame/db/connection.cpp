@@ -1,6 +1,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -28,6 +29,7 @@ constexpr int kBusyTimeoutMilliseconds = 5000;
 struct BooleanColumns {
   std::shared_mutex mutex;
   std::set<std::string> names;  // "TABLE.COLUMN" upper-cased
+  std::atomic<uint64_t> generation{0};
 };
 BooleanColumns& booleanColumns() {
   static BooleanColumns columns;
@@ -52,58 +54,71 @@ class HandlePool {
   struct Idle {
     sqlite3* db;
     FileIdentity identity;
+    std::unique_ptr<StatementCache> statements;
   };
 
-  sqlite3* take(const std::string& path, const FileIdentity& file) {
-    std::vector<sqlite3*> stale;
-    sqlite3* found = nullptr;
+  std::optional<Idle> take(const std::string& path, const FileIdentity& file) {
+    std::vector<Idle> stale;
+    std::optional<Idle> found;
     {
       std::lock_guard lock(mutex_);
       auto it = idle_.find(path);
-      if (it == idle_.end()) return nullptr;
+      if (it == idle_.end()) return std::nullopt;
       auto& handles = it->second;
       while (!handles.empty() && !found) {
-        Idle candidate = handles.back();
+        Idle candidate = std::move(handles.back());
         handles.pop_back();
         if (candidate.identity == file)
-          found = candidate.db;
+          found = std::move(candidate);
         else
-          stale.push_back(candidate.db);
+          stale.push_back(std::move(candidate));
       }
     }
-    for (sqlite3* db : stale) sqlite3_close_v2(db);
-    if (found && hasMoved(found)) {
-      sqlite3_close_v2(found);
-      found = nullptr;
+    for (Idle& idle : stale) close(idle.db, idle.statements);
+    if (found && hasMoved(found->db)) {
+      close(found->db, found->statements);
+      found.reset();
     }
     return found;
   }
 
   // Keeps the handle for reuse when it is clean and its file is in a known state; closes it
   // otherwise.
-  void give(const ConnectionHandle& handle) {
-    bool clean =
-        sqlite3_get_autocommit(handle.db) != 0 && sqlite3_next_stmt(handle.db, nullptr) == nullptr;
+  void give(ConnectionHandle& handle) {
     std::optional<FileIdentity> identity;
-    if (clean) identity = idleIdentity(handle);
+    if (isClean(handle.db)) identity = idleIdentity(handle);
     if (identity) {
       std::lock_guard lock(mutex_);
       auto& handles = idle_[handle.path];
       if (handles.size() < kMaxIdlePerFile) {
-        handles.push_back({handle.db, *identity});
+        handles.push_back({handle.db, *identity, std::move(handle.statements)});
         return;
       }
     }
-    sqlite3_close_v2(handle.db);
+    close(handle.db, handle.statements);
   }
 
   ~HandlePool() {
     for (auto& [path, handles] : idle_)
-      for (const Idle& idle : handles) sqlite3_close_v2(idle.db);
+      for (Idle& idle : handles) close(idle.db, idle.statements);
+  }
+
+  // Finalizes the handle's kept statements, then closes it.
+  static void close(sqlite3* db, std::unique_ptr<StatementCache>& statements) {
+    statements.reset();
+    sqlite3_close_v2(db);
   }
 
  private:
   static constexpr std::size_t kMaxIdlePerFile = 64;
+  // Outside a transaction, with no statement in the middle of its rows; kept statements are
+  // reset and do not count.
+  static bool isClean(sqlite3* db) {
+    if (sqlite3_get_autocommit(db) == 0) return false;
+    for (sqlite3_stmt* st = sqlite3_next_stmt(db, nullptr); st; st = sqlite3_next_stmt(db, st))
+      if (sqlite3_stmt_busy(st)) return false;
+    return true;
+  }
   static bool hasMoved(sqlite3* db) {
     int moved = 0;
     return sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved;
@@ -176,7 +191,30 @@ ConnectionHandle::~ConnectionHandle() {
   if (pooled)
     handlePool().give(*this);
   else
-    sqlite3_close_v2(db);
+    HandlePool::close(db, statements);
+}
+
+std::optional<CachedStatement> StatementCache::take(const std::string& sql) {
+  std::lock_guard lock(mutex_);
+  auto it = statements_.find(sql);
+  if (it == statements_.end()) return std::nullopt;
+  CachedStatement cached = std::move(it->second);
+  statements_.erase(it);
+  return cached;
+}
+
+void StatementCache::put(const std::string& sql, CachedStatement cached) {
+  sqlite3_reset(cached.statement.get());
+  sqlite3_clear_bindings(cached.statement.get());
+  std::lock_guard lock(mutex_);
+  // Statements built from changing values (a request number) would fill it without end.
+  if (statements_.size() >= kMaxStatements) statements_.clear();
+  statements_.insert_or_assign(sql, std::move(cached));
+}
+
+std::size_t StatementCache::size() const {
+  std::lock_guard lock(mutex_);
+  return statements_.size();
 }
 
 void raiseDatabaseError(sqlite3* db) {
@@ -186,7 +224,11 @@ void raiseDatabaseError(sqlite3* db) {
 void registerBooleanColumn(std::string_view table, std::string_view column) {
   BooleanColumns& columns = booleanColumns();
   std::unique_lock lock(columns.mutex);
-  columns.names.insert(booleanKey(table, column));
+  if (columns.names.insert(booleanKey(table, column)).second) ++columns.generation;
+}
+
+uint64_t booleanColumnsGeneration() {
+  return booleanColumns().generation.load();
 }
 
 bool isBooleanColumn(std::string_view table, std::string_view column) {
@@ -207,8 +249,10 @@ void Connection::open(const std::string& path) {
   std::optional<FileIdentity> file = identityOf(path);
   if (!file) raise(vberr::kDatabase, "Could not find file '" + path + "'.");
 
-  if (sqlite3* reused = handlePool().take(path, *file)) {
+  if (std::optional<HandlePool::Idle> idle = handlePool().take(path, *file)) {
+    sqlite3* reused = idle->db;
     handle_ = std::make_shared<ConnectionHandle>(reused, path);
+    handle_->statements = std::move(idle->statements);
     handle_->pooled = true;
     handle_->identity = *file;
     handle_->changesWhenTaken = sqlite3_total_changes64(reused);

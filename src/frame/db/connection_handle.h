@@ -7,9 +7,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "frame/db/database.h"
 
@@ -30,6 +33,50 @@ struct FileIdentity {
 // The identity of the regular file at path; nothing when there is none.
 std::optional<FileIdentity> identityOf(const std::string& path);
 
+// One prepared statement of SQLite's SQL. Anything but blanks after the first statement is an
+// error, so a value pasted into a statement can never add a second one.
+using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+Statement prepareStatement(sqlite3* db, std::string_view sqliteSql);
+
+enum class Affinity { Integer, Text, None, Real, Numeric };
+
+// A field of a statement's result as a record set reads it.
+struct ColumnDescription {
+  std::string name;      // as the statement names it
+  std::string table;     // the table it comes from; empty for an expression
+  std::string origin;    // its name in that table
+  std::string declared;  // its declared type
+  Affinity affinity = Affinity::None;
+  bool date = false;
+  bool boolean = false;
+};
+using ColumnDescriptions = std::vector<ColumnDescription>;
+
+// A statement prepared on a handle, kept reset between uses, with the description of its
+// fields and what that description was taken under: the statement's count of automatic
+// re-preparations (a schema change) and the generation of the boolean column register.
+struct CachedStatement {
+  Statement statement;
+  std::shared_ptr<const ColumnDescriptions> columns;
+  int reprepared = 0;
+  uint64_t booleanGeneration = 0;
+};
+
+// The statements prepared on one handle, by their SQLite text. A statement is taken out while
+// in use, so that a nested use of the same text prepares its own; it is put back reset once
+// its rows were read, and dropped (finalized) when its use failed.
+class StatementCache {
+ public:
+  std::optional<CachedStatement> take(const std::string& sql);
+  void put(const std::string& sql, CachedStatement cached);
+  std::size_t size() const;
+
+ private:
+  static constexpr std::size_t kMaxStatements = 24;
+  mutable std::mutex mutex_;
+  std::unordered_map<std::string, CachedStatement> statements_;
+};
+
 struct ConnectionHandle {
   ConnectionHandle(sqlite3* database, std::string file) : db(database), path(std::move(file)) {}
   ~ConnectionHandle();
@@ -43,19 +90,19 @@ struct ConnectionHandle {
   bool pooled = false;
   FileIdentity identity;
   int64_t changesWhenTaken = 0;
+  // Statements kept prepared on the handle; they travel with it through the pool of idle
+  // handles and are finalized before it closes.
+  std::unique_ptr<StatementCache> statements = std::make_unique<StatementCache>();
 };
 
 // Raises the engine's error for a failed call on this handle.
 [[noreturn]] void raiseDatabaseError(sqlite3* db);
 
-// One prepared statement of SQLite's SQL. Anything but blanks after the first statement is an
-// error, so a value pasted into a statement can never add a second one.
-using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
-Statement prepareStatement(sqlite3* db, std::string_view sqliteSql);
-
 // Error 3709: a statement on a connection that is not open.
 [[noreturn]] void raiseConnectionUnusable();
 
 bool isBooleanColumn(std::string_view table, std::string_view column);
+// Moves whenever a boolean column is registered, so that descriptions taken before are redone.
+uint64_t booleanColumnsGeneration();
 
 }  // namespace ravadid::db

@@ -21,8 +21,6 @@ namespace {
 
 constexpr const char* kRowidColumn = "ravadid_rowid";
 
-enum class Affinity { Integer, Text, None, Real, Numeric };
-
 // SQLite's rules for the affinity of a declared type.
 Affinity affinityOf(std::string_view declared) {
   std::string upper = vb::UCase(declared);
@@ -68,15 +66,7 @@ std::string text(const char* s) {
         "or of the selected locktype.");
 }
 
-struct Column {
-  std::string name;      // as the statement names it
-  std::string table;     // the table it comes from; empty for an expression
-  std::string origin;    // its name in that table
-  std::string declared;  // its declared type
-  Affinity affinity = Affinity::None;
-  bool date = false;
-  bool boolean = false;
-};
+using Column = ColumnDescription;
 
 // A stored value as the runtime reads it: dates and booleans by the column, and date text of
 // an expression (DateValue(...), Date()) as a date.
@@ -212,7 +202,8 @@ bool meets(const Value& field, const Value& wanted) {
 struct Recordset::Impl {
   enum class Editing { None, Adding, Changing };
 
-  std::vector<Column> columns;
+  std::shared_ptr<const ColumnDescriptions> described = std::make_shared<ColumnDescriptions>();
+  int reprepared = 0;  // the statement's count of re-preparations when it was described
   std::vector<std::vector<Value>> rows;
   std::vector<sqlite3_int64> rowids;  // updatable record sets only
   long position = 0;                  // -1: before the first row; rows.size(): after the last
@@ -227,10 +218,12 @@ struct Recordset::Impl {
   Editing editing = Editing::None;
   std::vector<std::optional<Value>> pending;  // stored form of the fields assigned so far
 
+  const ColumnDescriptions& columns() const { return *described; }
   long size() const { return static_cast<long>(rows.size()); }
   bool hasCurrentRow() const { return position >= 0 && position < size(); }
 
   std::optional<int> indexOf(std::string_view name) const {
+    const ColumnDescriptions& columns = *described;
     for (size_t i = 0; i < columns.size(); ++i)
       if (vb::equalsIgnoreCase(columns[i].name, name)) return static_cast<int>(i);
     // "TABLE.COLUMN" names a field that shares its name with another one.
@@ -253,7 +246,8 @@ struct Recordset::Impl {
   // the first column is the rowid.
   void describe(sqlite3_stmt* st) {
     int count = sqlite3_column_count(st);
-    columns.clear();
+    auto columns = std::make_shared<ColumnDescriptions>();
+    columns->reserve(static_cast<size_t>(count));
     for (int i = updatable ? 1 : 0; i < count; ++i) {
       Column c;
       c.name = text(sqlite3_column_name(st, i));
@@ -264,15 +258,24 @@ struct Recordset::Impl {
       c.date = isDateType(c.declared);
       c.boolean =
           isBooleanType(c.declared) || (!c.table.empty() && isBooleanColumn(c.table, c.origin));
-      columns.push_back(std::move(c));
+      columns->push_back(std::move(c));
     }
+    described = std::move(columns);
+    reprepared = sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0);
   }
 
-  // Steps through a prepared statement, appending its rows.
+  // Steps through a prepared statement, appending its rows. A statement that SQLite prepared
+  // anew at its first step (the schema changed) is described again.
   void fetch(sqlite3* db, sqlite3_stmt* st) {
     int first = updatable ? 1 : 0;
     int rc;
+    bool checked = false;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+      if (!checked) {
+        checked = true;
+        if (sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0) != reprepared) describe(st);
+      }
+      const ColumnDescriptions& columns = *described;
       std::vector<Value> row;
       row.reserve(columns.size());
       for (size_t i = 0; i < columns.size(); ++i)
@@ -282,6 +285,8 @@ struct Recordset::Impl {
       if (updatable) rowids.push_back(sqlite3_column_int64(st, 0));
     }
     if (rc != SQLITE_DONE) raiseDatabaseError(db);
+    if (!checked && sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0) != reprepared)
+      describe(st);
   }
 
   // An updatable record set reads its rows only when a move or a read of the current row needs
@@ -328,6 +333,7 @@ struct Recordset::Impl {
             "Row cannot be located for updating. Some values may have been changed since it was "
             "last read.");
     if (rc != SQLITE_ROW) raiseDatabaseError(db);
+    const ColumnDescriptions& columns = *described;
     std::vector<Value> row;
     for (size_t i = 0; i < columns.size(); ++i)
       row.push_back(interpret(
@@ -349,7 +355,7 @@ struct Recordset::Impl {
       } else {
         std::string names, marks;
         for (size_t k = 0; k < assigned.size(); ++k) {
-          names += (k ? ", " : "") + quoteName(columns[assigned[k]].origin);
+          names += (k ? ", " : "") + quoteName(columns()[assigned[k]].origin);
           marks += k ? ", ?" : "?";
         }
         sql += " (" + names + ") VALUES (" + marks + ")";
@@ -365,7 +371,7 @@ struct Recordset::Impl {
     } else if (!assigned.empty()) {
       std::string sql = "UPDATE " + table + " SET ";
       for (size_t k = 0; k < assigned.size(); ++k)
-        sql += (k ? ", " : "") + quoteName(columns[assigned[k]].origin) + " = ?";
+        sql += (k ? ", " : "") + quoteName(columns()[assigned[k]].origin) + " = ?";
       sql += " WHERE rowid = ?";
       Statement statement = prepareStatement(db, sql);
       for (size_t k = 0; k < assigned.size(); ++k)
@@ -410,13 +416,28 @@ void Recordset::open(std::string_view sql, Connection& connection, CursorType /*
     }
   }
   sqlite3* db = impl->connection->db;
-  Statement statement = prepareStatement(db, translated);
-  impl->describe(statement.get());
   if (impl->updatable) {
+    Statement statement = prepareStatement(db, translated);
+    impl->describe(statement.get());
     impl->query = std::move(translated);
     impl->loaded = false;
   } else {
-    impl->fetch(db, statement.get());
+    // The statement and its description come from the handle's kept statements when this text
+    // ran on it before; a failure on the way finalizes the statement instead of keeping it.
+    StatementCache& cache = *impl->connection->statements;
+    std::optional<CachedStatement> cached = cache.take(translated);
+    uint64_t generation = booleanColumnsGeneration();
+    if (cached && cached->booleanGeneration == generation) {
+      impl->described = cached->columns;
+      impl->reprepared = cached->reprepared;
+    } else {
+      if (!cached)
+        cached.emplace(CachedStatement{prepareStatement(db, translated), nullptr, 0, generation});
+      impl->describe(cached->statement.get());
+    }
+    impl->fetch(db, cached->statement.get());
+    cache.put(translated, CachedStatement{std::move(cached->statement), impl->described,
+                                          impl->reprepared, generation});
     // A read-only record set holds all its rows and no longer needs the connection.
     impl->connection.reset();
   }
@@ -510,8 +531,8 @@ int Recordset::fieldIndex(std::string_view name) const {
 
 Value Recordset::field(int index) const {
   Impl& r = requireOpen(impl_);
-  if (index < 0 || static_cast<size_t>(index) >= r.columns.size()) raiseItemNotFound();
-  const Column& column = r.columns[static_cast<size_t>(index)];
+  if (index < 0 || static_cast<size_t>(index) >= r.columns().size()) raiseItemNotFound();
+  const Column& column = r.columns()[static_cast<size_t>(index)];
   if (r.editing != Impl::Editing::None && r.pending[static_cast<size_t>(index)])
     return interpret(column, *r.pending[static_cast<size_t>(index)]);
   if (r.editing == Impl::Editing::Adding) return Value::null();
@@ -525,13 +546,13 @@ bool Recordset::hasField(std::string_view name) const {
 }
 
 int Recordset::fieldCount() const {
-  return static_cast<int>(requireOpen(impl_).columns.size());
+  return static_cast<int>(requireOpen(impl_).columns().size());
 }
 
 std::string Recordset::fieldName(int index) const {
   Impl& r = requireOpen(impl_);
-  if (index < 0 || static_cast<size_t>(index) >= r.columns.size()) raiseItemNotFound();
-  return r.columns[static_cast<size_t>(index)].name;
+  if (index < 0 || static_cast<size_t>(index) >= r.columns().size()) raiseItemNotFound();
+  return r.columns()[static_cast<size_t>(index)].name;
 }
 
 void Recordset::find(std::string_view criterion) {
@@ -557,14 +578,14 @@ void Recordset::addNew() {
   if (!r.updatable) raiseNotUpdatable();
   r.write();
   r.editing = Impl::Editing::Adding;
-  r.pending.assign(r.columns.size(), std::nullopt);
+  r.pending.assign(r.columns().size(), std::nullopt);
 }
 
 void Recordset::setField(std::string_view name, Value value) {
   Impl& r = requireOpen(impl_);
   size_t index = static_cast<size_t>(r.requireIndex(name));
   if (!r.updatable) raiseNotUpdatable();
-  const Column& column = r.columns[index];
+  const Column& column = r.columns()[index];
   if (column.origin.empty() || !vb::equalsIgnoreCase(column.table, r.tableName) ||
       vb::equalsIgnoreCase(column.origin, "rowid"))
     raise(vberr::kDatabase, "Field '" + column.name + "' is not updatable.");
@@ -572,7 +593,7 @@ void Recordset::setField(std::string_view name, Value value) {
     if (!r.hasCurrentRow()) r.ensureLoaded();
     if (!r.hasCurrentRow()) raiseNoCurrentRecord();
     r.editing = Impl::Editing::Changing;
-    r.pending.assign(r.columns.size(), std::nullopt);
+    r.pending.assign(r.columns().size(), std::nullopt);
   }
   r.pending[index] = toStored(column, value);
 }
