@@ -254,11 +254,12 @@ bool isEmptyGroup(const Node& group) {
   return std::all_of(group.members.begin(), group.members.end(), isSpace);
 }
 
-// Text compared with the result ignores letter case by Unicode rules.
-void appendNoCase(std::vector<Node>& list, size_t at) {
-  std::array<Node, 4> collate = {leaf(TokenKind::Space, " "), leaf(TokenKind::Word, "COLLATE"),
-                                 leaf(TokenKind::Space, " "),
-                                 leaf(TokenKind::Word, std::string(kUnicodeNoCase))};
+// Text compared with the result ignores letter case by Unicode rules; SQLite's NOCASE, which
+// folds ASCII letters only, where it gives the same answer.
+void appendNoCase(std::vector<Node>& list, size_t at, bool asciiOnly = false) {
+  std::array<Node, 4> collate = {
+      leaf(TokenKind::Space, " "), leaf(TokenKind::Word, "COLLATE"), leaf(TokenKind::Space, " "),
+      leaf(TokenKind::Word, asciiOnly ? std::string("NOCASE") : std::string(kUnicodeNoCase))};
   list.insert(list.begin() + static_cast<long>(at), collate.begin(), collate.end());
 }
 
@@ -448,6 +449,21 @@ bool isComparison(const Node& n) {
          op == ">=";
 }
 
+// Whether text equals this literal under Unicode case folding exactly when it equals it under
+// ASCII folding (SQLite's NOCASE, which an index of a NOCASE column serves). Text outside ASCII
+// folds to ASCII only through ß, ẞ, ſ, the Kelvin sign and the ligatures ﬀ ﬁ ﬂ ﬃ ﬄ ﬅ ﬆ, whose
+// folds all hold an s, a k or an f; a pure ASCII literal without those letters can therefore
+// only be met by ASCII text.
+bool equalUnderAsciiFolding(std::string_view literal) {
+  for (char c : literal) {
+    auto b = static_cast<unsigned char>(c);
+    if (b >= 0x80) return false;
+    char lower = static_cast<char>(std::tolower(b));
+    if (lower == 's' || lower == 'k' || lower == 'f') return false;
+  }
+  return true;
+}
+
 // A text literal compared with a column: the column's NOCASE folds ASCII letters only, so the
 // literal brings the Unicode collation, which decides when either operand names one. Date
 // literals keep the column's order (and its index). A left operand that already carries the
@@ -465,7 +481,8 @@ void rewriteComparisons(std::vector<Node>& list) {
       size_t operand = previousSignificant(list, before);
       if (operand != std::string::npos && isWord(list[operand], kUnicodeNoCase)) continue;
     }
-    appendNoCase(list, i + 1);
+    const Node& op = list[right ? before : after];
+    appendNoCase(list, i + 1, op.token.text == "=" && equalUnderAsciiFolding(n.token.text));
   }
 }
 

@@ -43,6 +43,13 @@ INSTANTIATE_TEST_SUITE_P(
                         "WHERE C.CUSTOMER = 'lhs' AND 'x' <> C.N AND D >= #3/5/2024# AND N = 5",
                         "WHERE C.CUSTOMER = 'lhs' COLLATE VB_NOCASE AND 'x' COLLATE VB_NOCASE <> "
                         "C.N AND D >= '2024-03-05 00:00:00' AND N = 5"},
+        TranslationCase{"EqualityWithAnAsciiLiteralNoOtherTextCanFoldToUsesNocase",
+                        "WHERE C = 'BEN' AND 'ben' = C AND C = 'LHS' AND C = 'Kay' AND C = 'Fo' "
+                        "AND C = 'Bén' AND C < 'BEN' AND C <> 'BEN'",
+                        "WHERE C = 'BEN' COLLATE NOCASE AND 'ben' COLLATE NOCASE = C AND C = "
+                        "'LHS' COLLATE VB_NOCASE AND C = 'Kay' COLLATE VB_NOCASE AND C = 'Fo' "
+                        "COLLATE VB_NOCASE AND C = 'Bén' COLLATE VB_NOCASE AND C < 'BEN' COLLATE "
+                        "VB_NOCASE AND C <> 'BEN' COLLATE VB_NOCASE"},
         TranslationCase{"BooleanWords",
                         "WHERE Fund.Active = True AND (X.ACTIVE=TRUE) AND Y.B = FALSE",
                         "WHERE Fund.Active = 1 AND (X.ACTIVE=1) AND Y.B = 0"},
@@ -56,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                         "vb_datevalue(T.STATUS_DATE) AS Expr1 WHERE TRIPNUM = vb_clng(5) AND "
                         "vb_datevalue(T.R) >= '2024-03-01 00:00:00'"},
         TranslationCase{"IsNull", "KRSCU.CUSTOMER='' or isnull(KRSCU.CUSTOMER))",
-                        "KRSCU.CUSTOMER='' COLLATE VB_NOCASE or vb_isnull(KRSCU.CUSTOMER))"},
+                        "KRSCU.CUSTOMER='' COLLATE NOCASE or vb_isnull(KRSCU.CUSTOMER))"},
         TranslationCase{"DateCallWithoutArguments", "WHERE D = Date() AND T.Date = 1",
                         "WHERE D = vb_date() AND T.Date = 1"},
         TranslationCase{
@@ -71,11 +78,11 @@ INSTANTIATE_TEST_SUITE_P(
         TranslationCase{"ArithmeticBindsTighterThanConcatenation", "SELECT x + 1 & y AS z",
                         "SELECT vb_concat(x + 1, y) COLLATE VB_NOCASE AS z"},
         TranslationCase{"AmpersandInsideLiteralUntouched", "WHERE N = 'O''Brien & Co'",
-                        "WHERE N = 'O''Brien & Co' COLLATE VB_NOCASE"},
+                        "WHERE N = 'O''Brien & Co' COLLATE NOCASE"},
         TranslationCase{"SumOverSubSelectTakesTheSubSelect",
                         "SUM(SELECT COUNT(*) FROM TRIPSPLIT WHERE TRIPS.TRIPCAT = '') AS N, ",
                         "(SELECT COUNT(*) FROM TRIPSPLIT WHERE TRIPS.TRIPCAT = '' COLLATE "
-                        "VB_NOCASE) AS N, "},
+                        "NOCASE) AS N, "},
         TranslationCase{"OtherAggregateOverSubSelectWrapped", "MAX(SELECT A FROM T) AS M",
                         "MAX((SELECT A FROM T)) AS M"},
         TranslationCase{"OrdinarySumUntouched", "SUM(TRIPS.NUMSTUDENTS) AS NUMBEROFSTUDENTS",

@@ -23,6 +23,11 @@ INSERT INTO N VALUES (1, 'josé.nuñez'), (2, 'Museo de Arte Español'), (3, 'St
   (4, 'jose.nunez'), (5, 'ΟΔΟΣ'), (6, '100% off_sale');
 )sql";
 
+// Text beyond ASCII that folds to ASCII (a ligature, the Kelvin sign), and its ASCII look-alikes.
+constexpr const char* kFoldingToAscii =
+    "INSERT INTO N VALUES (7, 'ﬁx'), (8, 'FIX'), (9, 'K2'), (10, 'k2'), (11, 'Joe'),"
+    " (12, 'JOË');";
+
 std::vector<std::string> idsOf(Connection& connection, const std::string& where) {
   Recordset rs;
   rs.open("SELECT ID FROM N WHERE " + where + " ORDER BY ID", connection);
@@ -50,11 +55,33 @@ TEST(UnicodeCase, ComparisonsAndLikeFoldLettersBeyondAscii) {
       {"NAME like '100\\%OFF%' ESCAPE '\\'", {}},
       {"lcase$(NAME) = 'josé.nuñez'", {"1"}},
       {"NAME = ucase$('josé.nuñez')", {"1"}},
+      // Text beyond ASCII that folds to an ASCII literal (a ligature, the Kelvin sign) and
+      // ASCII literals that no such text can meet, whose comparison an index serves.
+      {"NAME = 'fix'", {"7", "8"}},
+      {"NAME = 'K2'", {"9", "10"}},
+      {"NAME = 'JOE'", {"11"}},
+      {"'joe' = NAME", {"11"}},
   };
-  TempDatabase file(kNames);
+  TempDatabase file(std::string(kNames) + kFoldingToAscii);
   Connection connection;
   connection.open(file.path());
   for (const Case& c : cases) EXPECT_EQ(idsOf(connection, c.where), c.expected) << c.where;
+}
+
+TEST(UnicodeCase, EqualityWithAPlainAsciiLiteralSearchesTheColumnsIndex) {
+  TempDatabase file(kNames);
+  Connection connection;
+  connection.open(file.path());
+  std::string plan;
+  std::string sql = "EXPLAIN QUERY PLAN " + translateSql("SELECT * FROM N WHERE NAME = 'JOE'");
+  sqlite3_exec(
+      connection.handle(), sql.c_str(),
+      [](void* out, int count, char** values, char**) {
+        *static_cast<std::string*>(out) += values[count - 1];
+        return 0;
+      },
+      &plan, nullptr);
+  EXPECT_NE(plan.find("USING INDEX N_NAME (NAME=?)"), std::string::npos) << plan;
 }
 
 TEST(UnicodeCase, FilesWrittenThroughTheLayerPassAStockIntegrityCheck) {
