@@ -743,6 +743,21 @@ std::string formatDate(double serial) {
 
 std::string toStorageText(double serial) {
   DateParts p = dateParts(serial);
+  if (p.year >= 0 && p.year <= 9999) {
+    // Written digit by digit: this runs for every date a statement reads or writes.
+    std::string out = "0000-00-00 00:00:00";
+    auto put = [&out](std::size_t at, int value, int digits) {
+      for (int k = digits - 1; k >= 0; --k, value /= 10)
+        out[at + static_cast<std::size_t>(k)] = static_cast<char>('0' + value % 10);
+    };
+    put(0, p.year, 4);
+    put(5, p.month, 2);
+    put(8, p.day, 2);
+    put(11, p.hour, 2);
+    put(14, p.minute, 2);
+    put(17, p.second, 2);
+    return out;
+  }
   char buf[40];
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour,
                 p.minute, p.second);
