@@ -396,22 +396,44 @@ std::optional<std::string_view> datePartBeforeTime(std::string_view s) {
   return trimBlanks(s);
 }
 
-std::string twoDigits(int n) {
-  return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10);
+// Appends n in decimal, at least two digits when padded; n is 0..99.
+void appendSmall(std::string& out, int n, bool padded) {
+  if (n >= 10 || padded) out += static_cast<char>('0' + n / 10);
+  out += static_cast<char>('0' + n % 10);
 }
 
 std::string calendarText(int64_t day) {
   CivilDate c = civilFromDays(day + kSerialDayZero);
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%d/%d/%04lld", c.month, c.day, static_cast<long long>(c.year));
-  return buf;
+  if (c.year < 0 || c.year > 9999) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%d/%d/%04lld", c.month, c.day, static_cast<long long>(c.year));
+    return buf;
+  }
+  // Built by hand: every date a page shows passes through here.
+  std::string out;
+  out.reserve(10);
+  appendSmall(out, c.month, false);
+  out += '/';
+  appendSmall(out, c.day, false);
+  out += '/';
+  const int year = static_cast<int>(c.year);
+  appendSmall(out, year / 100, true);
+  appendSmall(out, year % 100, true);
+  return out;
 }
 
 std::string clockText(int seconds) {
   const int hour = seconds / 3600;
   const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
-  return std::to_string(hour12) + ":" + twoDigits(seconds / 60 % 60) + ":" +
-         twoDigits(seconds % 60) + (hour < 12 ? " AM" : " PM");
+  std::string out;
+  out.reserve(11);
+  appendSmall(out, hour12, false);
+  out += ':';
+  appendSmall(out, seconds / 60 % 60, true);
+  out += ':';
+  appendSmall(out, seconds % 60, true);
+  out += hour < 12 ? " AM" : " PM";
+  return out;
 }
 
 // ---- Number formats ---------------------------------------------------------------------
