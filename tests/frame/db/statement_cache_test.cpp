@@ -45,6 +45,9 @@ std::size_t keptStatements(Connection& connection) {
   return connection.shared()->statements->size();
 }
 
+// Row 1 of kScript as allRows prints it.
+constexpr const char* kFirstRow = "ID=4:1;NAME=2:one;WHEN_=8:3/5/2024 10:30:00 AM;FLAG=2:True;\n";
+
 constexpr const char* kScript =
     "CREATE TABLE T (ID INTEGER, NAME TEXT COLLATE NOCASE, WHEN_ DATETIME, FLAG TEXT);"
     "INSERT INTO T VALUES (1, 'one', '2024-03-05 10:30:00', 'True'), (2, 'Two', NULL, 'False');";
@@ -75,8 +78,7 @@ TEST(StatementCache, KeptStatementsFollowChangedRowsAndSchema) {
   Connection connection;
   connection.open(file.path());
   const std::string all = "SELECT * FROM T WHERE ID = 1";
-  EXPECT_EQ(allRows(connection, all),
-            "ID=4:1;NAME=2:one;WHEN_=8:3/5/2024 10:30:00 AM;FLAG=2:True;\n");
+  EXPECT_EQ(allRows(connection, all), kFirstRow);
 
   // Rows written by another connection.
   runOnFile(file.path(), "UPDATE T SET NAME = 'uno' WHERE ID = 1");
@@ -99,8 +101,7 @@ TEST(StatementCache, AFileReplacedInPlaceIsReadAfresh) {
   Connection connection;
   connection.open(file.path());
   const std::string all = "SELECT * FROM T WHERE ID = 1";
-  EXPECT_EQ(allRows(connection, all),
-            "ID=4:1;NAME=2:one;WHEN_=8:3/5/2024 10:30:00 AM;FLAG=2:True;\n");
+  EXPECT_EQ(allRows(connection, all), kFirstRow);
   connection.close();
   TempDatabase other("CREATE TABLE T (ID INTEGER, NAME TEXT);INSERT INTO T VALUES (1, 'new');");
   std::ifstream in(other.path(), std::ios::binary);
