@@ -100,6 +100,12 @@ class Ravadid {
   bool blnApprover = false;
   bool blnNewRequest = false;
   bool blnCopying = false;
+  // The approval level status HasAuthority gave for the request on the form; the value of
+  // its Approve radio.
+  std::string approvalLevelStatus;
+  // The request record (a TRIPSREQ row) the form and printable-request handlers hold open
+  // while their template is written.
+  db::Recordset tripRequest;
   WorkingLists lists;  // the drop-down lists of this request
   // The customer, destination and billing values the record loaders leave for this request.
   RequestValues record;
