@@ -4,11 +4,15 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libcpp-httplib-dev libsqlite3-dev
           libcurl4-openssl-dev libgtest-dev libgmock-dev googletest python3 curl wrk clang-format
-          libicu-dev nginx openssl)
+          libicu-dev nginx openssl chromium fonts-liberation fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# The browser suite runs on Node.js; a Node installed otherwise (with its own npm) is kept, as
+# Debian's npm package would conflict with it.
+command -v node >/dev/null || missing+=(nodejs)
+command -v npm >/dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"

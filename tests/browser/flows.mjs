@@ -1,0 +1,273 @@
+// The flows a person takes through the pages. Each gets a fresh browser context (no cookies)
+// and calls visit.check on every page it reaches. `pending` holds flows over pages that are not
+// built yet; the runner lists them without running them.
+import {Visit} from './checks.mjs';
+
+const PAGE = 'RavadidLarkdale.asp';
+
+function expect(condition, message) {
+  if (!condition) throw new Error(message);
+}
+
+async function text(locator) { return (await locator.innerText()).trim(); }
+
+// The sign-in page, filled and sent with one of its two start buttons.
+async function signIn(visit, page, user, password, start = 'Work With Trip Requests') {
+  await page.goto(visit.url());
+  await visit.check(page, 'sign-in');
+  await page.fill('input[name=user]', user);
+  await page.fill('input[name=password]', password);
+  await Promise.all(
+      [page.waitForNavigation(), page.click(`input[name=btnsubmit][value="${start}"]`)]);
+}
+
+// The request list as a signed-in user sees it: its heading, the user named, and rows.
+async function expectRequestList(page, user) {
+  expect(
+      await page.title() === 'Field Trip Requests - Work With Trip Requests',
+      `expected the request list, got "${await page.title()}"`);
+  const signedIn = await text(page.locator('.signed-in'));
+  expect(
+      signedIn.toLowerCase().includes(user), `signed-in line "${signedIn}" does not name ${user}`);
+}
+
+function resultRows(page) {
+  // Each request is two rows; the first holds the link to it.
+  return page.locator('.results-scroll tr[bgcolor]:has(a[href*="WCI=RequestDetail"])');
+}
+
+async function rowStatuses(page) {
+  const rows = resultRows(page);
+  return rows.locator('td:nth-child(6)').allInnerTexts();
+}
+
+async function press(page, name, value) {
+  await Promise.all(
+      [page.waitForNavigation(), page.click(`input[name=${name}][value="${value}"]`)]);
+}
+
+export const flows = [
+  {
+    name: 'wrong-password',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'not-the-password');
+      await visit.check(page, 'refused');
+      expect(
+          await page.locator('input[name=password]').count() === 0,
+          'a wrong password shows the sign-in form again instead of a message');
+      const message = await text(page.locator('body'));
+      expect(message.length > 0, 'the refusal page is empty');
+      const back = page.locator('a[href]').first();
+      expect(await back.count() === 1, 'the refusal page has no link back');
+      await Promise.all([page.waitForNavigation(), back.click()]);
+      await visit.check(page, 'back');
+      expect(
+          await page.locator('input[name=user]').count() === 1,
+          'the link back does not lead to the sign-in form');
+    },
+  },
+  {
+    name: 'teacher-list',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher');
+      await visit.check(page, 'list');
+      await expectRequestList(page, 'wes.teacher');
+      expect(await resultRows(page).count() > 0, 'the teacher sees no requests');
+    },
+  },
+  {
+    name: 'filter-list',
+    async run(visit) {
+      const page = await visit.open();
+      // The clerk sees the whole district: too many requests until a filter narrows them.
+      await signIn(visit, page, 'clerk', 'clerk');
+      await visit.check(page, 'list');
+      expect(
+          /refine your search/i.test(await text(page.locator('.results'))),
+          'the unfiltered district list does not ask to refine the search');
+      await page.selectOption('select[name=status]', 'Denied');
+      await press(page, 'btnsubmit', 'Search');
+      await visit.check(page, 'filtered');
+      const statuses = await rowStatuses(page);
+      expect(statuses.length > 0, 'no Denied requests found');
+      const other = statuses.find((s) => s !== 'Denied');
+      expect(other === undefined, `filtered by Denied but a row says "${other}"`);
+      expect(
+          await page.locator('select[name=status]').inputValue() === 'Denied',
+          'the status filter does not keep its choice');
+      await press(page, 'btnsubmit', 'Reset');
+      await visit.check(page, 'reset');
+      expect(
+          await page.locator('select[name=status]').inputValue() === '', 'Reset keeps the filter');
+    },
+  },
+  {
+    name: 'principal-queue',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.principal', 'principal');
+      await visit.check(page, 'queue');
+      await expectRequestList(page, 'wes.principal');
+      const used = await page.locator('.filters-used').textContent();
+      expect(
+          /waiting for your approval/i.test(used), `the list is not the approval queue: "${used}"`);
+      const statuses = await rowStatuses(page);
+      expect(statuses.length > 0, 'the principal has nothing to approve');
+      const settled = statuses.find((s) => /^(ACCEPTED|Denied)$/i.test(s));
+      expect(settled === undefined, `the queue holds a ${settled} request`);
+    },
+  },
+  {
+    name: 'sign-out',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher');
+      await visit.check(page, 'list');
+      await press(page, 'btnsubmit', 'Log Out');
+      await visit.check(page, 'signed-out');
+      expect(/signed out/i.test(await text(page.locator('main'))), 'no signed-out notice');
+      // The session is gone: the list no longer answers with requests.
+      await page.goto(visit.url(`${PAGE}?WCI=RequestSearch&WCE=TripRequests&WCU`));
+      await visit.check(page, 'after-sign-out');
+      expect(await resultRows(page).count() === 0, 'the list still shows after signing out');
+      const again = page.locator('a[href]').first();
+      await Promise.all([page.waitForNavigation(), again.click()]);
+      await visit.check(page, 'sign-in-again');
+      expect(
+          await page.locator('input[name=user]').count() === 1, 'no way back to the sign-in form');
+    },
+  },
+  {
+    name: 'phone-list',
+    viewport: Visit.phone,
+    contextOptions: {isMobile: true, hasTouch: true, deviceScaleFactor: 2},
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher');
+      await visit.check(page, 'list');
+      const rows = resultRows(page);
+      expect(await rows.count() > 0, 'no requests on the phone');
+      const first = rows.first();
+      expect(
+          await first.evaluate((row) => getComputedStyle(row).display) === 'grid',
+          'a request is not shown as a card on the phone');
+      expect(
+          await page.locator('.results-scroll thead').isHidden(),
+          'the column heads show on the phone');
+      const label = await first.locator('td:nth-child(1)')
+                        .evaluate((cell) => getComputedStyle(cell, '::before').content);
+      expect(label.includes('Request #'), `the card's first value is labelled ${label}`);
+    },
+  },
+];
+
+// ---- The request form ---------------------------------------------------------------------
+
+function formOf(page) { return page.locator('form[name=TripRequestDetail]'); }
+
+async function expectEditableForm(page) {
+  const form = formOf(page);
+  expect(await form.count() === 1, 'no request form');
+  for (const part of ['month', 'date', 'year']) {
+    expect(await form.locator(`select[name=Dep_${part}]`).count() === 1, `no Dep_${part} select`);
+  }
+  for (const value of ['Save', '**Exit**']) {
+    expect(
+        await form.locator(`input[name=btnSubmit][value="${value}"]`).count() === 1,
+        `no ${value} button`);
+  }
+}
+
+// A request of the principal's own school, as a link from the approval queue.
+async function queuedRequest(visit, page) {
+  await signIn(visit, page, 'wes.principal', 'principal');
+  await visit.check(page, 'queue');
+  const link = resultRows(page).first().locator('a[href*="WCI=RequestDetail"]');
+  expect(await link.count() === 1, 'the principal has no request to open');
+  return {href: await link.getAttribute('href'), number: (await text(link))};
+}
+
+async function chooseDate(form, prefix, date) {
+  await form.locator(`select[name=${prefix}_year]`).selectOption(String(date.getFullYear()));
+  await form.locator(`select[name=${prefix}_month]`).selectOption(String(date.getMonth() + 1));
+  await form.locator(`select[name=${prefix}_date]`).selectOption(String(date.getDate()));
+}
+
+export const pending = [
+  {
+    name: 'new-request-from-sign-in',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher', 'Enter a New Trip Request');
+      await visit.check(page, 'new-form');
+      await expectEditableForm(page);
+    },
+  },
+  {
+    name: 'new-request-from-list',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher');
+      await visit.check(page, 'list');
+      await press(page, 'btnsubmit', 'Enter New Request');
+      await visit.check(page, 'new-form');
+      await expectEditableForm(page);
+      await press(page, 'btnSubmit', '**Exit**');
+      await visit.check(page, 'list-again');
+      await expectRequestList(page, 'wes.teacher');
+    },
+  },
+  {
+    name: 'principal-opens-request',
+    async run(visit) {
+      const page = await visit.open();
+      const {href} = await queuedRequest(visit, page);
+      await Promise.all([page.waitForNavigation(), page.click(`a[href="${href}"]`)]);
+      await visit.check(page, 'request');
+      const approve = formOf(page).locator('input[type=radio][name=Approve]');
+      expect(await approve.count() >= 2, 'the principal is not offered Approve and Deny');
+    },
+  },
+  {
+    name: 'other-school-reads-request',
+    async run(visit) {
+      const principal = await visit.open();
+      const {href} = await queuedRequest(visit, principal);
+      await principal.close();
+      const page = await visit.open();  // same context: sign in again as another school's teacher
+      await signIn(visit, page, 'lhs.teacher', 'teacher');
+      await visit.check(page, 'list');
+      await page.goto(visit.url(href));
+      await visit.check(page, 'request');
+      expect(
+          await page.locator('select[name=cust]').count() === 0,
+          'another school\'s teacher may choose the customer');
+      expect(
+          await page.locator('input[name=btnSubmit][value=Save]').count() === 0,
+          'another school\'s teacher may save the request');
+      expect((await text(page.locator('body'))).length > 0, 'the request shows no text');
+    },
+  },
+  {
+    name: 'lead-time-warning',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher', 'Enter a New Trip Request');
+      await visit.check(page, 'new-form');
+      await expectEditableForm(page);
+      // The demo district asks for two weeks' notice; three days is inside it.
+      const soon = new Date();
+      soon.setDate(soon.getDate() + 3);
+      await chooseDate(formOf(page), 'Dep', soon);
+      visit.dialogAnswer = 'dismiss';
+      const dialog = page.waitForEvent('dialog');
+      await page.click('input[name=btnSubmit][value=Save]');
+      const shown = await dialog;
+      expect(['alert', 'confirm'].includes(shown.type()), `a ${shown.type()} instead of a warning`);
+      expect(/notice|lead|days/i.test(shown.message()), `the warning says "${shown.message()}"`);
+      await visit.check(page, 'after-warning');
+    },
+  },
+];
