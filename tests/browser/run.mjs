@@ -13,7 +13,7 @@ import {dirname, join, resolve} from 'node:path';
 import {fileURLToPath} from 'node:url';
 import {chromium} from 'playwright-core';
 
-import {Visit} from './checks.mjs';
+import {axeTags, Visit} from './checks.mjs';
 import {flows, pending} from './flows.mjs';
 
 const here = dirname(fileURLToPath(import.meta.url));
@@ -24,6 +24,7 @@ const chromiumPath = '/usr/bin/chromium';
 const suiteSeconds = 170;  // the whole run, so a hung browser or server cannot hold ctest
 const flowSeconds = 60;
 let served;  // { server, base, log } once the server listens
+let root;    // the temporary installation
 
 function freePort() {
   return new Promise((done, fail) => {
@@ -109,7 +110,7 @@ async function runFlow(browser, base, flow) {
 async function main() {
   rmSync(shots, {recursive: true, force: true});
   mkdirSync(shots, {recursive: true});
-  const root = mkdtempSync(join(tmpdir(), 'ravadid-browser-'));
+  root = mkdtempSync(join(tmpdir(), 'ravadid-browser-'));
   const runPending = process.env.RAVADID_BROWSER_PENDING === '1';
   const chosen = runPending ? [...flows, ...pending] : flows;
   const started = Date.now();
@@ -125,7 +126,9 @@ async function main() {
       // Root in a container: no sandbox, and /dev/shm may be small.
       args: ['--no-sandbox', '--disable-dev-shm-usage'],
     });
-    console.log(`chromium ${browser.version()}, axe-core ${Visit.axeVersion}, server ${base}`);
+    console.log(
+        `chromium ${browser.version()}, axe-core ${Visit.axeVersion} (${axeTags.join(' ')}), ` +
+        `server ${base}`);
     for (const flow of chosen) {
       const t0 = Date.now();
       try {
@@ -157,6 +160,7 @@ async function main() {
 const guard = setTimeout(() => {
   console.log(`FAIL suite: more than ${suiteSeconds} s`);
   if (served) served.server.kill('SIGKILL');
+  if (root) rmSync(root, {recursive: true, force: true});
   process.exit(1);
 }, suiteSeconds * 1000);
 main().then(
