@@ -94,8 +94,8 @@ async function axeProblems(page) {
           (v.nodes.length > 3 ? ` (+${v.nodes.length - 3})` : ''));
 }
 
-// One flow's pages: opens them, gathers their console and page errors and dialogs, and checks
-// each page the flow reaches.
+// One flow's pages: opens them, gathers their console and page errors and unexpected dialogs, and
+// checks each page the flow reaches.
 export class Visit {
   static desktop = desktop;
   static phone = phone;
@@ -109,7 +109,6 @@ export class Visit {
     this.viewport = viewport ?? desktop;
     this.pageCount = 0;
     this.errors = [];
-    this.dialogs = [];
     this.dialogAnswer = null;  // 'accept' or 'dismiss' when the flow expects a dialog
   }
 
@@ -122,7 +121,6 @@ export class Visit {
     });
     page.on('pageerror', (error) => this.errors.push(`page error: ${error.message}`));
     page.on('dialog', async (dialog) => {
-      this.dialogs.push({type: dialog.type(), message: dialog.message()});
       if (this.dialogAnswer === null)
         this.errors.push(`unexpected ${dialog.type()}: ${dialog.message()}`);
       await (this.dialogAnswer === 'accept' ? dialog.accept() : dialog.dismiss());
