@@ -1,6 +1,7 @@
 #include "frame/pages.h"
 
 #include "frame/placeholder_page.h"
+#include "request/request_print_page.h"
 #include "search/request_search_page.h"
 #include "signin/details_pages.h"
 #include "signin/login_page.h"
@@ -15,6 +16,7 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   pages->add(std::make_unique<TkDetailsPage>());
   pages->add(std::make_unique<TkTechDetailsPage>());
   pages->add(std::make_unique<RequestSearchPage>());
+  pages->add(std::make_unique<TripRequestDetailPrintPage>());
 
   // Pages still to be built answer with a placeholder; checked handlers already check.
   struct Pending {
@@ -40,7 +42,6 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
        {"Respond", "TripRequestDetail", "UserEvent"}},
       {"TripReport1", "Trip Report", {"TripReport1"}, {}},
       {"TripReport2", "Trip Report", {"TripReport2"}, {}},
-      {"TripRequestDetailPrint", "Trip Request", {}, {"Respond"}},
       {"TripRequestReport1", "Trip Request Report", {"TripRequestReport1"}, {}},
       {"TripRequestReport2", "Trip Request Report", {"TripRequestReport2"}, {}},
       {"TripSearch", "Field Trips", {"FieldTrips"}, {"FieldTrips"}},
