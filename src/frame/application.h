@@ -57,6 +57,7 @@ class Ravadid {
   void publishSettings(std::vector<std::pair<std::string, Value>> items);
   const Installation& installation() const { return web_.installation(); }
   DebugLog& log() const { return web_.log(); }
+  Mailer& mailer() const { return web_.mailer(); }
   std::string form(std::string_view name) const { return exchange_.form(name); }
   std::string query(std::string_view name) const { return exchange_.query(name); }
   void write(std::string_view text) { exchange_.write(text); }

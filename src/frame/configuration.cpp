@@ -192,18 +192,23 @@ void debugLog(const Ravadid& app, std::string_view line) {
   app.log().append(line);
 }
 
-std::optional<std::uint64_t> logMaxBytesSetting(const Installation& installation) {
+std::optional<std::uint64_t> wholeNumberOption(const Installation& installation,
+                                               std::string_view key) {
   auto folder = iniLookup((installation.root / "registry.ini").string(),
                           "HKEY_LOCAL_MACHINE\\" + std::string(kRegistryKey), "INIPath");
   std::string path = folder ? *folder : std::string();
   if (vb::UCase(path) == "MULTIPLE") path = installation.siteText();
   if (path.empty() || path.back() != '/') path += '/';
-  auto value = iniLookup(path + "trip.ini", kOptionsSection, "LogMaxBytes");
+  auto value = iniLookup(path + "trip.ini", kOptionsSection, key);
   if (!value || value->empty()) return std::nullopt;
-  std::uint64_t bytes = 0;
-  auto [end, ec] = std::from_chars(value->data(), value->data() + value->size(), bytes);
+  std::uint64_t number = 0;
+  auto [end, ec] = std::from_chars(value->data(), value->data() + value->size(), number);
   if (ec != std::errc() || end != value->data() + value->size()) return std::nullopt;
-  return bytes;
+  return number;
+}
+
+std::optional<std::uint64_t> logMaxBytesSetting(const Installation& installation) {
+  return wholeNumberOption(installation, "LogMaxBytes");
 }
 
 }  // namespace ravadid

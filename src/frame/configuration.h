@@ -55,8 +55,11 @@ void SetTripPaths(Ravadid& app);
 bool AppendToTextFile(const std::string& path, std::string_view text);
 // Appends one line to ROOT/RavadidLarkdale/log.txt.
 void debugLog(const Ravadid& app, std::string_view line);
-// trip.ini's LogMaxBytes (the debug log's size limit), found as the other settings are; nullopt
-// when it is missing or not a whole number of bytes.
+// A whole-number key of trip.ini's options, found as the other settings are but without log
+// lines or error text; nullopt when it is missing or not a whole number.
+std::optional<std::uint64_t> wholeNumberOption(const Installation& installation,
+                                               std::string_view key);
+// trip.ini's LogMaxBytes (the debug log's size limit).
 std::optional<std::uint64_t> logMaxBytesSetting(const Installation& installation);
 
 }  // namespace ravadid

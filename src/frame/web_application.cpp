@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "frame/application.h"
+#include "frame/host/mailer.h"
 #include "frame/page_object.h"
 #include "frame/page_response.h"
 #include "frame/runtime.h"
@@ -48,6 +49,7 @@ WebApplication::WebApplication(Installation installation, std::shared_ptr<const 
       pages_(std::move(pages)),
       templates_(std::make_unique<TemplateCache>()),
       log_(installation_.root / "RavadidLarkdale" / "log.txt"),
+      mailer_(std::make_shared<CurlMailer>()),
       id_(nextApplicationId++) {
   schema::registerSchemaColumnTypes();
 }

@@ -21,6 +21,7 @@ struct Installation {
   std::string siteText() const;
 };
 
+class Mailer;
 class PageRegistry;
 class Ravadid;
 class TemplateCache;
@@ -42,6 +43,10 @@ class WebApplication {
   TemplateCache& templates() { return *templates_; }
   // ROOT/RavadidLarkdale/log.txt, shared by every worker.
   DebugLog& log() { return log_; }
+  // The mail component the notices go through (SMTP unless a test swaps in its own before
+  // requests run).
+  Mailer& mailer() { return *mailer_; }
+  void setMailer(std::shared_ptr<Mailer> mailer) { mailer_ = std::move(mailer); }
   const PageRegistry& pages() const { return *pages_; }
   // Distinguishes this application's per-worker state from another's in the same process.
   std::uint64_t id() const { return id_; }
@@ -55,6 +60,7 @@ class WebApplication {
   std::unique_ptr<TemplateCache> templates_;
   Store application_;
   DebugLog log_;
+  std::shared_ptr<Mailer> mailer_;
   std::uint64_t id_;
 };
 

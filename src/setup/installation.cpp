@@ -62,6 +62,10 @@ std::string tripIni() {
          "SmtpPassword=\n"
          "EmailFromAddress=fieldtrips@localhost\n"
          "EmailFromName=Field Trips\n"
+         "; Milliseconds a notice may wait for the mail server: to connect, and for the whole\n"
+         "; send (0 or missing: 3000 and 10000; at most 120000).\n"
+         "SmtpConnectTimeoutMs=3000\n"
+         "SmtpTimeoutMs=10000\n"
          "; The debug log rolls over to log.txt.1 past this many bytes (0: never).\n"
          "LogMaxBytes=16777216\n";
 }
