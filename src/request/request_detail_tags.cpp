@@ -683,8 +683,9 @@ bool FormTag::requestorEmail() {
   } else if (fromSession_ || copying()) {
     std::string value = posted("RequestorEmail");
     if (value.empty()) value = session("RequestDetail.requestoremail");
+    if (isBlank(value)) value = session("RequestDetail.requestoremail");
     const std::string customer = session("RequestDetail.customer");
-    if (isBlank(value) && !customer.empty()) {
+    if (value.empty() && !customer.empty()) {
       getcust(app_, customer);
       if (!app_.noError()) return true;  // no database: the tag stays as it is
       value = app_.record.customer.requestorEmail;

@@ -334,7 +334,7 @@ TEST_F(RequestDetailTest, AFormRebuiltFromTheSessionShowsItsKeysEscaped) {
   Store& s = ex.sessionStore;
   s.set("LoadRequestDetailFromSession", "True");
   s.set("RequestDetail.contact", "O'Brien <b>");
-  s.set("RequestDetail.customer", "O'BRIEN");
+  s.set("RequestDetail.customer", "LHS");
   s.set("RequestDetail.destination", "0,Farm & Barn");
   s.set("RequestDetail.destadd1", "9 Rural Rte");
   s.set("RequestDetail.dep_month", "Apr");
@@ -345,11 +345,12 @@ TEST_F(RequestDetailTest, AFormRebuiltFromTheSessionShowsItsKeysEscaped) {
   EXPECT_EQ(form["WC@CONTACT"],
             "<input type='text' name='Contact' size='25' maxlength='25' value='O&#39;Brien "
             "&lt;b&gt;' data-t>");
-  // The customer's instructions stand in for the missing session text.
+  // The customer's instructions and e-mail stand in for the missing session texts.
   EXPECT_EQ(form["WC@CUSTSPEC"],
-            "<textarea rows='3' cols='60' name='CUSTSPEC' data-t>Kindergarten needs car "
-            "seats</TEXTAREA>");
-  EXPECT_EQ(form["WC@REQUESTOREMAIL"], "<input type='text' name='RequestorEmail' value=''data-t>");
+            "<textarea rows='3' cols='60' name='CUSTSPEC' data-t>Buses load at the north "
+            "gate</TEXTAREA>");
+  EXPECT_EQ(form["WC@REQUESTOREMAIL"],
+            "<input type='text' name='RequestorEmail' value='office@lhs.example.org'data-t>");
   EXPECT_EQ(form["WC@DESTINATIONADDRESS"],
             "<tr><td><font class='label'>** New **</font></td><td>9 Rural Rte</td></tr>");
   EXPECT_NE(form["WC@DESTINATION"].find("<option value='0' selected>Farm &amp; Barn</option>"),
