@@ -144,6 +144,9 @@ void RequestDetail_UserEvent(Ravadid& app, const std::string& event) {
     app.tripRequest = db::Recordset();
     if (!event.empty()) {
       session.set("TRIPREQ", event);
+      // A request opened by its number is a saved one, whatever new form was left before.
+      if (vb::equalsIgnoreCase(session.text("RequestDetail.New"), "NEW"))
+        session.set("RequestDetail.New", "EXISTING");
       if (!openRequest(app, event, "SELECT TRIPSREQ.* FROM TRIPSREQ where TRIPNUM = clng(")) {
         closeRequest(app);
         return;

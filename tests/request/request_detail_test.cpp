@@ -556,6 +556,17 @@ TEST_F(RequestDetailTest, TheStoredCustomerWinsOverTheLookupsChoice) {
   EXPECT_EQ(ex.sessionStore.text("TRIPREQ"), "2");
 }
 
+TEST_F(RequestDetailTest, ARequestOpenedByNumberAfterANewFormIsTheSavedRequest) {
+  FakeExchange ex;
+  signIn(ex, "jsmith");
+  newForm(ex);
+  Lines form = opened(ex, "2");
+  EXPECT_EQ(ex.sessionStore.text("RequestDetail.New"), "EXISTING");
+  EXPECT_EQ(form["WC@REQUEST"], "<input type='text' name='TRIPNUM' value='2' readonly>");
+  EXPECT_EQ(form["WC@CONTACT"],
+            "<input type='text' name='Contact' size='25' maxlength='25' value='Ann Lee' data-t>");
+}
+
 TEST_F(RequestDetailTest, LeavingTheFormEmptiesItsKeysButTheCustomerAndDestination) {
   const char* const emptied[] = {"RequestDetail.New",
                                  "RequestDetail.inttripnum",
