@@ -47,13 +47,32 @@
     return window.confirm("Delete this trip request? This cannot be undone.");
   };
 
-  // A new customer or destination redisplays the form with what goes with it.
+  // A new customer or destination redisplays the form with what goes with it. A choice made
+  // with the keyboard waits until the list is left (or Enter), so arrowing through the list
+  // does not reload the page at every step.
   ["cust", "dest"].forEach(function (name) {
     var list = form.elements[name];
     if (!list || list.tagName !== "SELECT") return;
-    list.addEventListener("change", function () {
+    var keyed = false;
+    var pending = false;
+    function redisplay() {
       form.elements.dropDownChange.value = name;
       form.submit();
+    }
+    list.addEventListener("keydown", function (event) {
+      keyed = true;
+      if (event.key === "Enter" && pending) {
+        event.preventDefault();
+        redisplay();
+      }
+    });
+    list.addEventListener("change", function () {
+      if (keyed) pending = true;
+      else redisplay();
+      keyed = false;
+    });
+    list.addEventListener("blur", function () {
+      if (pending) redisplay();
     });
   });
 
