@@ -1,6 +1,7 @@
 #include "frame/pages.h"
 
 #include "frame/placeholder_page.h"
+#include "request/request_detail_page.h"
 #include "request/request_print_page.h"
 #include "search/request_search_page.h"
 #include "signin/details_pages.h"
@@ -16,6 +17,7 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   pages->add(std::make_unique<TkDetailsPage>());
   pages->add(std::make_unique<TkTechDetailsPage>());
   pages->add(std::make_unique<RequestSearchPage>());
+  pages->add(std::make_unique<RequestDetailPage>());
   pages->add(std::make_unique<TripRequestDetailPrintPage>());
 
   // Pages still to be built answer with a placeholder; checked handlers already check.
@@ -36,10 +38,6 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
        {"FindDests", "RetwSelected"}},
       {"LookupFund", "Fund Lookup", {"FindFunds", "RetwSelected"}, {"FindFunds", "RetwSelected"}},
       {"PrintReport", "Print Report", {"PrintReport"}, {}},
-      {"RequestDetail",
-       "Trip Request",
-       {"TripRequestDetail"},
-       {"Respond", "TripRequestDetail", "UserEvent"}},
       {"TripReport1", "Trip Report", {"TripReport1"}, {}},
       {"TripReport2", "Trip Report", {"TripReport2"}, {}},
       {"TripRequestReport1", "Trip Request Report", {"TripRequestReport1"}, {}},
