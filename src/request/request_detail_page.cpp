@@ -10,6 +10,7 @@
 #include "frame/errors.h"
 #include "frame/placeholder_page.h"
 #include "frame/runtime.h"
+#include "request/request_form_common.h"
 
 namespace ravadid {
 namespace {
@@ -68,9 +69,7 @@ bool openRequest(Ravadid& app, const std::string& number, std::string_view selec
   const Authority authority =
       HasAuthority(app, tripNumber, app.session().text("ROLE"), "", app.session().text("Customer"));
   if (!app.noError() || authority.failed) return false;
-  app.blnEditable = authority.edit;
-  app.blnApprover = authority.approve;
-  app.approvalLevelStatus = authority.levelStatus;
+  takeAuthority(app, authority);
   app.tripRequest.open(std::string(select) + std::to_string(tripNumber) + ")", app.tripschlDb());
   return true;
 }

@@ -16,6 +16,7 @@
 #include "frame/schema.h"
 #include "frame/text.h"
 #include "request/request_detail_page.h"
+#include "request/request_form_common.h"
 #include "request/request_records.h"
 #include "signin/district_tags.h"
 
@@ -30,13 +31,6 @@ bool isTrue(std::string_view text) {
 
 bool isBlank(std::string_view text) {
   return vb::Trim(text).empty();
-}
-
-// A flag kept as a boolean, a number or the text "True".
-bool flagOn(const Value& value) {
-  if (value.isBoolean()) return value.asBoolean();
-  if (value.isNumeric()) return value.asDouble() != 0;
-  return value.isText() && isTrue(vb::Trim(value.asText()));
 }
 
 // A column value that holds a date or time; null and blank text are no value.
@@ -624,13 +618,7 @@ bool FormTag::buttons() {
   } else if (tag_.is("WC@PRINT")) {
     out = isNew() ? std::string() : "<input type=\"submit\" value=\"Print\" name=\"btnSubmit\">";
   } else if (tag_.is("WC@CALENDARBUTTON")) {
-    out.clear();
-    if (flagOn(app_.application().get("DOTNET_INSTALLED")))
-      out =
-          "<input type=\"button\" value=\"View Calendar\" name=\"btnCalendar\" "
-          "onclick=\"window.open('" +
-          htmlEscape(app_.application().text("CALENDAR_URL")) +
-          "', '', 'width=765,height=415');\">";
+    out = calendarButton(app_);
   } else {
     return false;
   }

@@ -9,6 +9,7 @@
 #include "frame/runtime.h"
 #include "frame/schema.h"
 #include "frame/text.h"
+#include "request/request_form_common.h"
 #include "request/request_records.h"
 #include "signin/district_tags.h"
 
@@ -84,47 +85,8 @@ bool isTrueText(std::string_view flag) {
   return vb::equalsIgnoreCase(flag, "True");
 }
 
-// A site setting held as a flag: the boolean true, or text reading "True".
-bool settingOn(const Value& setting) {
-  if (setting.isBoolean()) return setting.asBoolean();
-  return setting.isText() && isTrueText(vb::Trim(setting.asText()));
-}
-
 bool loadFromSession(Ravadid& app) {
   return isTrueText(app.session().text("LoadRequestDetailFromSession"));
-}
-
-// Text placed between single quotes in a script: backslashes, quotes and line ends escaped.
-std::string scriptStringBody(std::string_view text) {
-  std::string body;
-  for (char c : text) {
-    if (c == '\\' || c == '\'' || c == '"') {
-      body += '\\';
-      body += c;
-    } else if (c == '\n') {
-      body += "\\n";
-    } else if (c == '\r') {
-      body += "\\r";
-    } else {
-      body += c;
-    }
-  }
-  return body;
-}
-
-// Splits HasAuthority's answer "Y,N,level status": a first part "Y" sets blnEditable, a
-// second "Y" blnApprover, the rest (commas and all) is the approval level status.
-void takeAuthorityAnswer(Ravadid& app, std::string_view answer) {
-  const std::size_t first = answer.find(',');
-  const std::string_view editPart = answer.substr(0, first);
-  std::string_view rest =
-      first == std::string_view::npos ? std::string_view() : answer.substr(first + 1);
-  const std::size_t second = rest.find(',');
-  const std::string_view approvePart = rest.substr(0, second);
-  rest = second == std::string_view::npos ? std::string_view() : rest.substr(second + 1);
-  if (editPart == "Y") app.blnEditable = true;
-  if (approvePart == "Y") app.blnApprover = true;
-  app.approvalLevelStatus = std::string(rest);
 }
 
 std::string recordText(Ravadid& app, const char* column) {
@@ -148,14 +110,6 @@ std::string addressRow(const std::string& line1, const std::string& line2) {
   if (!vb::Trim(line2).empty()) html.append("<br>").append(htmlEscape(line2));
   html += "</td></tr>";
   return html;
-}
-
-std::string calendarButton(Ravadid& app) {
-  if (!settingOn(app.application().get("DOTNET_INSTALLED"))) return {};
-  return "<input type=\"button\" value=\"View Calendar\" name=\"btnCalendar\" "
-         "onclick=\"window.open('" +
-         htmlEscape(scriptStringBody(app.application().text("CALENDAR_URL"))) +
-         "', '', 'width=765,height=415');\">";
 }
 
 // The printed HTML of a tag, or nothing when the tag keeps the template's text.
@@ -250,7 +204,7 @@ void TripRequestDetailPrint_Respond(Ravadid& app) {
         app.closeStep();
         return;
       }
-      takeAuthorityAnswer(app, authority.text());
+      takeAuthority(app, authority);
     }
     app.writeTemplate(kPageObject);
     if (app.tripRequest.isOpen()) app.tripRequest.close();
