@@ -95,4 +95,11 @@
       }
     });
   });
+
+  // The Approve and Deny radios are followed by their words, not wrapped in labels.
+  Array.prototype.forEach.call(form.querySelectorAll("input[type=radio][name=Approve]"), function (r) {
+    var next = r.nextSibling;
+    var word = next && next.nodeType === 3 ? next.textContent.trim() : "";
+    r.setAttribute("aria-label", word || r.value);
+  });
 })();

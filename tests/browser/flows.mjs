@@ -164,6 +164,77 @@ export const flows = [
       expect(label.includes('Request #'), `the card's first value is labelled ${label}`);
     },
   },
+  {
+    name: 'new-request-from-sign-in',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher', 'Enter a New Trip Request');
+      await visit.check(page, 'new-form');
+      await expectEditableForm(page);
+    },
+  },
+  {
+    name: 'principal-opens-request',
+    async run(visit) {
+      const page = await visit.open();
+      const {href} = await queuedRequest(visit, page);
+      await Promise.all([page.waitForNavigation(), page.click(`a[href="${href}"]`)]);
+      await visit.check(page, 'request');
+      const approve = page.locator('input[type=radio][name=Approve]');
+      expect(await approve.count() >= 2, 'the principal is not offered Approve and Deny');
+      // The printable page shows the request the form showed, with no control on it.
+      const number = await page.locator('input[name=TRIPNUM]').inputValue();
+      await page.goto(visit.url('RavadidLarkdale.asp?WCI=TripRequestDetailPrint'));
+      await visit.check(page, 'printable');
+      const field = page.locator('input[name=TRIPNUM]');
+      const printed = (await field.count()) ? await field.inputValue()
+                                            : await text(page.locator('body'));
+      expect(printed.includes(number), `the printable page does not show request ${number}`);
+      expect(await page.locator('select, textarea, input[type=radio]').count() === 0,
+             'the printable page has form controls');
+    },
+  },
+  {
+    name: 'other-school-reads-request',
+    async run(visit) {
+      const principal = await visit.open();
+      const {href} = await queuedRequest(visit, principal);
+      await principal.close();
+      const page = await visit.open();  // same context: sign in again as another school's teacher
+      await signIn(visit, page, 'lhs.teacher', 'teacher');
+      await visit.check(page, 'list');
+      await page.goto(visit.url(href));
+      await visit.check(page, 'request');
+      expect(
+          await page.locator('select[name=cust]').count() === 0,
+          'another school\'s teacher may choose the customer');
+      expect(
+          await page.locator('input[name=btnSubmit][value=Save]').count() === 0,
+          'another school\'s teacher may save the request');
+      const shown = await text(page.locator('body'));
+      expect(shown.includes('Westside Elementary School'), 'the request\'s customer is not shown');
+    },
+  },
+  {
+    name: 'lead-time-warning',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher', 'Enter a New Trip Request');
+      await visit.check(page, 'new-form');
+      await expectEditableForm(page);
+      // The demo district asks for two weeks' notice; three days is inside it.
+      const soon = new Date();
+      soon.setDate(soon.getDate() + 3);
+      await chooseDate(formOf(page), 'Dep', soon);
+      visit.dialogAnswer = 'dismiss';
+      const dialog = page.waitForEvent('dialog');
+      await page.click('input[name=btnSubmit][value=Save]');
+      const shown = await dialog;
+      expect(['alert', 'confirm'].includes(shown.type()), `a ${shown.type()} instead of a warning`);
+      expect(/notice|lead|days/i.test(shown.message()), `the warning says "${shown.message()}"`);
+      await visit.check(page, 'after-warning');
+    },
+  },
 ];
 
 // ---- The request form ---------------------------------------------------------------------
@@ -219,15 +290,6 @@ async function chooseDate(form, prefix, date) {
 
 export const pending = [
   {
-    name: 'new-request-from-sign-in',
-    async run(visit) {
-      const page = await visit.open();
-      await signIn(visit, page, 'wes.teacher', 'teacher', 'Enter a New Trip Request');
-      await visit.check(page, 'new-form');
-      await expectEditableForm(page);
-    },
-  },
-  {
     name: 'new-request-from-list',
     async run(visit) {
       const page = await visit.open();
@@ -239,58 +301,6 @@ export const pending = [
       await press(page, 'btnSubmit', '**Exit**');
       await visit.check(page, 'list-again');
       await expectRequestList(page, 'wes.teacher');
-    },
-  },
-  {
-    name: 'principal-opens-request',
-    async run(visit) {
-      const page = await visit.open();
-      const {href} = await queuedRequest(visit, page);
-      await Promise.all([page.waitForNavigation(), page.click(`a[href="${href}"]`)]);
-      await visit.check(page, 'request');
-      const approve = page.locator('input[type=radio][name=Approve]');
-      expect(await approve.count() >= 2, 'the principal is not offered Approve and Deny');
-    },
-  },
-  {
-    name: 'other-school-reads-request',
-    async run(visit) {
-      const principal = await visit.open();
-      const {href} = await queuedRequest(visit, principal);
-      await principal.close();
-      const page = await visit.open();  // same context: sign in again as another school's teacher
-      await signIn(visit, page, 'lhs.teacher', 'teacher');
-      await visit.check(page, 'list');
-      await page.goto(visit.url(href));
-      await visit.check(page, 'request');
-      expect(
-          await page.locator('select[name=cust]').count() === 0,
-          'another school\'s teacher may choose the customer');
-      expect(
-          await page.locator('input[name=btnSubmit][value=Save]').count() === 0,
-          'another school\'s teacher may save the request');
-      const shown = await text(page.locator('body'));
-      expect(shown.includes('Westside Elementary School'), 'the request\'s customer is not shown');
-    },
-  },
-  {
-    name: 'lead-time-warning',
-    async run(visit) {
-      const page = await visit.open();
-      await signIn(visit, page, 'wes.teacher', 'teacher', 'Enter a New Trip Request');
-      await visit.check(page, 'new-form');
-      await expectEditableForm(page);
-      // The demo district asks for two weeks' notice; three days is inside it.
-      const soon = new Date();
-      soon.setDate(soon.getDate() + 3);
-      await chooseDate(formOf(page), 'Dep', soon);
-      visit.dialogAnswer = 'dismiss';
-      const dialog = page.waitForEvent('dialog');
-      await page.click('input[name=btnSubmit][value=Save]');
-      const shown = await dialog;
-      expect(['alert', 'confirm'].includes(shown.type()), `a ${shown.type()} instead of a warning`);
-      expect(/notice|lead|days/i.test(shown.message()), `the warning says "${shown.message()}"`);
-      await visit.check(page, 'after-warning');
     },
   },
 ];
