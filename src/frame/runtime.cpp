@@ -396,10 +396,11 @@ std::optional<std::string_view> datePartBeforeTime(std::string_view s) {
   return trimBlanks(s);
 }
 
-// Appends n in decimal, at least two digits when padded; n is 0..99.
-void appendSmall(std::string& out, int n, bool padded) {
-  if (n >= 10 || padded) out += static_cast<char>('0' + n / 10);
-  out += static_cast<char>('0' + n % 10);
+// Writes n in decimal at out, at least two digits when padded; n is 0..99. Returns the end.
+char* putSmall(char* out, int n, bool padded) {
+  if (n >= 10 || padded) *out++ = static_cast<char>('0' + n / 10);
+  *out++ = static_cast<char>('0' + n % 10);
+  return out;
 }
 
 std::string calendarText(int64_t day) {
@@ -410,30 +411,30 @@ std::string calendarText(int64_t day) {
     return buf;
   }
   // Built by hand: every date a page shows passes through here.
-  std::string out;
-  out.reserve(10);
-  appendSmall(out, c.month, false);
-  out += '/';
-  appendSmall(out, c.day, false);
-  out += '/';
+  char buf[10];
+  char* end = putSmall(buf, c.month, false);
+  *end++ = '/';
+  end = putSmall(end, c.day, false);
+  *end++ = '/';
   const int year = static_cast<int>(c.year);
-  appendSmall(out, year / 100, true);
-  appendSmall(out, year % 100, true);
-  return out;
+  end = putSmall(end, year / 100, true);
+  end = putSmall(end, year % 100, true);
+  return std::string(buf, end);
 }
 
 std::string clockText(int seconds) {
   const int hour = seconds / 3600;
   const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
-  std::string out;
-  out.reserve(11);
-  appendSmall(out, hour12, false);
-  out += ':';
-  appendSmall(out, seconds / 60 % 60, true);
-  out += ':';
-  appendSmall(out, seconds % 60, true);
-  out += hour < 12 ? " AM" : " PM";
-  return out;
+  char buf[11];
+  char* end = putSmall(buf, hour12, false);
+  *end++ = ':';
+  end = putSmall(end, seconds / 60 % 60, true);
+  *end++ = ':';
+  end = putSmall(end, seconds % 60, true);
+  *end++ = ' ';
+  *end++ = hour < 12 ? 'A' : 'P';
+  *end++ = 'M';
+  return std::string(buf, end);
 }
 
 // ---- Number formats ---------------------------------------------------------------------
@@ -760,7 +761,8 @@ std::string formatDate(double serial) {
   SplitSerial s = splitSerial(serial);
   if (s.day == 0) return clockText(s.seconds);
   std::string date = calendarText(s.day);
-  return s.seconds == 0 ? date : date + " " + clockText(s.seconds);
+  if (s.seconds != 0) date.append(" ").append(clockText(s.seconds));
+  return date;
 }
 
 std::string toStorageText(double serial) {
@@ -787,25 +789,35 @@ std::string toStorageText(double serial) {
 }
 
 std::optional<double> fromStorageText(std::string_view text) {
-  // YYYY-MM-DD, optionally followed by " HH:MM:SS" or "THH:MM:SS".
+  // YYYY-MM-DD, optionally followed by " HH:MM:SS" or "THH:MM:SS". Read digit by digit in
+  // place: every date a statement reads passes here.
   if (text.size() != 10 && text.size() != 19) return std::nullopt;
+  bool digits = true;
+  auto number = [&text, &digits](std::size_t at, std::size_t count) {
+    int value = 0;
+    for (std::size_t k = at; k < at + count; ++k) {
+      digits = digits && isDigit(text[k]);
+      value = value * 10 + (text[k] - '0');
+    }
+    return value;
+  };
   if (text[4] != '-' || text[7] != '-') return std::nullopt;
-  std::optional<int> y = smallNumber(text.substr(0, 4), 4);
-  std::optional<int> m = smallNumber(text.substr(5, 2), 2);
-  std::optional<int> d = smallNumber(text.substr(8, 2), 2);
-  if (!y || !m || !d || !isValidDate(*y, *m, *d)) return std::nullopt;
+  const int year = number(0, 4);
+  const int month = number(5, 2);
+  const int day = number(8, 2);
+  if (!digits || !isValidDate(year, month, day)) return std::nullopt;
   int seconds = 0;
   if (text.size() == 19) {
     if ((text[10] != ' ' && text[10] != 'T') || text[13] != ':' || text[16] != ':') {
       return std::nullopt;
     }
-    std::optional<int> hh = smallNumber(text.substr(11, 2), 2);
-    std::optional<int> mm = smallNumber(text.substr(14, 2), 2);
-    std::optional<int> ss = smallNumber(text.substr(17, 2), 2);
-    if (!hh || !mm || !ss || *hh > 23 || *mm > 59 || *ss > 59) return std::nullopt;
-    seconds = *hh * 3600 + *mm * 60 + *ss;
+    const int hour = number(11, 2);
+    const int minute = number(14, 2);
+    const int second = number(17, 2);
+    if (!digits || hour > 23 || minute > 59 || second > 59) return std::nullopt;
+    seconds = hour * 3600 + minute * 60 + second;
   }
-  return composeSerial(serialDay(*y, *m, *d), seconds);
+  return composeSerial(serialDay(year, month, day), seconds);
 }
 
 // ---- Text -------------------------------------------------------------------------------

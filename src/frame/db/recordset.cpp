@@ -97,18 +97,18 @@ Value interpret(const Column& column, Value stored) {
 }
 
 // A field of the statement's current row as the runtime reads it. Stored date text is read in
-// place, without a copy of the text: a list reads thousands of dates.
-Value readField(const Column& column, sqlite3_stmt* statement, int index) {
+// place, without a copy of the text: a list reads thousands of dates. The field is fetched
+// once: every fetch from the statement takes the handle's lock.
+Value readField(const Column& column, sqlite3_value* stored) {
   if (!column.boolean && (column.date || column.declared.empty()) &&
-      sqlite3_column_type(statement, index) == SQLITE_TEXT) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
-    const std::string_view stored(text ? text : "",
-                                  static_cast<size_t>(sqlite3_column_bytes(statement, index)));
-    if (column.date || looksLikeStorageDate(stored)) {
-      if (std::optional<double> serial = vb::fromStorageText(stored)) return Value::date(*serial);
+      sqlite3_value_type(stored) == SQLITE_TEXT) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(stored));
+    const std::string_view view(text ? text : "", static_cast<size_t>(sqlite3_value_bytes(stored)));
+    if (column.date || looksLikeStorageDate(view)) {
+      if (std::optional<double> serial = vb::fromStorageText(view)) return Value::date(*serial);
     }
   }
-  return interpret(column, storedValue(sqlite3_column_value(statement, index)));
+  return interpret(column, storedValue(stored));
 }
 
 Value wholeOrNumber(double x) {
@@ -295,7 +295,7 @@ struct Recordset::Impl {
       std::vector<Value> row;
       row.reserve(columns.size());
       for (size_t i = 0; i < columns.size(); ++i)
-        row.push_back(readField(columns[i], st, static_cast<int>(i) + first));
+        row.push_back(readField(columns[i], sqlite3_column_value(st, static_cast<int>(i) + first)));
       rows.push_back(std::move(row));
       if (updatable) rowids.push_back(sqlite3_column_int64(st, 0));
     }
