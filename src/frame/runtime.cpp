@@ -64,6 +64,17 @@ std::optional<int> smallNumber(std::string_view s, std::size_t maxDigits) {
   return value;
 }
 
+// The number written by count digits at text[at], or -1 when one of them is no digit.
+int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
+  int value = 0;
+  for (std::size_t k = at; k < at + count; ++k) {
+    const unsigned digit = static_cast<unsigned char>(text[k]) - unsigned{'0'};
+    if (digit > 9) return -1;
+    value = value * 10 + static_cast<int>(digit);
+  }
+  return value;
+}
+
 constexpr int64_t floorDiv(int64_t a, int64_t b) {
   return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
@@ -789,32 +800,25 @@ std::string toStorageText(double serial) {
 }
 
 std::optional<double> fromStorageText(std::string_view text) {
-  // YYYY-MM-DD, optionally followed by " HH:MM:SS" or "THH:MM:SS". Read digit by digit in
-  // place: every date a statement reads passes here.
+  // YYYY-MM-DD, optionally followed by " HH:MM:SS" or "THH:MM:SS". Read in place: every date a
+  // statement reads passes here.
   if (text.size() != 10 && text.size() != 19) return std::nullopt;
-  bool digits = true;
-  auto number = [&text, &digits](std::size_t at, std::size_t count) {
-    int value = 0;
-    for (std::size_t k = at; k < at + count; ++k) {
-      digits = digits && isDigit(text[k]);
-      value = value * 10 + (text[k] - '0');
-    }
-    return value;
-  };
   if (text[4] != '-' || text[7] != '-') return std::nullopt;
-  const int year = number(0, 4);
-  const int month = number(5, 2);
-  const int day = number(8, 2);
-  if (!digits || !isValidDate(year, month, day)) return std::nullopt;
+  // -1 for a field holding anything but digits, which no check below lets pass.
+  const int year = digitsAt(text, 0, 4);
+  const int month = digitsAt(text, 5, 2);
+  const int day = digitsAt(text, 8, 2);
+  if (!isValidDate(year, month, day)) return std::nullopt;
   int seconds = 0;
   if (text.size() == 19) {
     if ((text[10] != ' ' && text[10] != 'T') || text[13] != ':' || text[16] != ':') {
       return std::nullopt;
     }
-    const int hour = number(11, 2);
-    const int minute = number(14, 2);
-    const int second = number(17, 2);
-    if (!digits || hour > 23 || minute > 59 || second > 59) return std::nullopt;
+    const int hour = digitsAt(text, 11, 2);
+    const int minute = digitsAt(text, 14, 2);
+    const int second = digitsAt(text, 17, 2);
+    if (hour < 0 || minute < 0 || second < 0 || hour > 23 || minute > 59 || second > 59)
+      return std::nullopt;
     seconds = hour * 3600 + minute * 60 + second;
   }
   return composeSerial(serialDay(year, month, day), seconds);
