@@ -72,7 +72,7 @@ class Recordset {
   int fieldIndex(std::string_view name) const;
   Value field(int index) const;
   // The same without copying the value: it stays valid until the record set moves, changes
-  // or closes.
+  // or closes (while a row is being edited, until the next read of a field).
   const Value& fieldValue(int index) const;
   bool hasField(std::string_view name) const;
   int fieldCount() const;

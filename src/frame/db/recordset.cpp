@@ -97,8 +97,7 @@ Value interpret(const Column& column, Value stored) {
 }
 
 // A field of the statement's current row as the runtime reads it. Stored date text is read in
-// place, without a copy of the text: a list reads thousands of dates. The field is fetched
-// once: every fetch from the statement takes the handle's lock.
+// place, without a copy of the text: a list reads thousands of dates.
 Value readField(const Column& column, sqlite3_value* stored) {
   if (!column.boolean && (column.date || column.declared.empty()) &&
       sqlite3_value_type(stored) == SQLITE_TEXT) {
