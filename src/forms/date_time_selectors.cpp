@@ -179,6 +179,11 @@ std::string getTIME(Ravadid& app, std::string_view strTIME) {
   return result;
 }
 
+void appendTimeOfDate(std::string& out, double dateTime) {
+  const std::string text = vb::formatDate(dateTime);
+  out.append(text, 0, text.size() - 6).append("&nbsp;").append(text, text.size() - 2);
+}
+
 std::string getDATE(Ravadid& app, double dtDATE) {
   std::string result;
   app.run({.name = "getDATE", .closesConnections = false}, [&] {

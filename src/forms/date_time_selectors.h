@@ -34,6 +34,10 @@ std::string BuildTimeDD(double dateTime, std::string_view prefix, std::string_vi
 // "10:30:00 AM" prints "10:30&nbsp;AM"; a blank text prints "&nbsp;". A non-empty text shorter
 // than six characters is reported under the error trap of getTIME and gives "".
 std::string getTIME(Ravadid& app, std::string_view strTIME);
+// What getTIME prints for the default text of a date-time value, appended to out. That text is
+// never shorter than six characters and holds nothing to escape, so it needs no error trap:
+// result tables print thousands of them.
+void appendTimeOfDate(std::string& out, double dateTime);
 // Month/day/two-digit year without leading zeros: 5 March 2024 prints "3/5/24".
 std::string getDATE(Ravadid& app, double dtDATE);
 

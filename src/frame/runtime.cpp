@@ -64,6 +64,17 @@ std::optional<int> smallNumber(std::string_view s, std::size_t maxDigits) {
   return value;
 }
 
+// The number written by count digits at text[at], or -1 when one of them is no digit.
+int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
+  int value = 0;
+  for (std::size_t k = at; k < at + count; ++k) {
+    const unsigned digit = static_cast<unsigned char>(text[k]) - unsigned{'0'};
+    if (digit > 9) return -1;
+    value = value * 10 + static_cast<int>(digit);
+  }
+  return value;
+}
+
 constexpr int64_t floorDiv(int64_t a, int64_t b) {
   return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
@@ -396,10 +407,11 @@ std::optional<std::string_view> datePartBeforeTime(std::string_view s) {
   return trimBlanks(s);
 }
 
-// Appends n in decimal, at least two digits when padded; n is 0..99.
-void appendSmall(std::string& out, int n, bool padded) {
-  if (n >= 10 || padded) out += static_cast<char>('0' + n / 10);
-  out += static_cast<char>('0' + n % 10);
+// Writes n in decimal at out, at least two digits when padded; n is 0..99. Returns the end.
+char* putSmall(char* out, int n, bool padded) {
+  if (n >= 10 || padded) *out++ = static_cast<char>('0' + n / 10);
+  *out++ = static_cast<char>('0' + n % 10);
+  return out;
 }
 
 std::string calendarText(int64_t day) {
@@ -410,30 +422,30 @@ std::string calendarText(int64_t day) {
     return buf;
   }
   // Built by hand: every date a page shows passes through here.
-  std::string out;
-  out.reserve(10);
-  appendSmall(out, c.month, false);
-  out += '/';
-  appendSmall(out, c.day, false);
-  out += '/';
+  char buf[10];
+  char* end = putSmall(buf, c.month, false);
+  *end++ = '/';
+  end = putSmall(end, c.day, false);
+  *end++ = '/';
   const int year = static_cast<int>(c.year);
-  appendSmall(out, year / 100, true);
-  appendSmall(out, year % 100, true);
-  return out;
+  end = putSmall(end, year / 100, true);
+  end = putSmall(end, year % 100, true);
+  return std::string(buf, end);
 }
 
 std::string clockText(int seconds) {
   const int hour = seconds / 3600;
   const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
-  std::string out;
-  out.reserve(11);
-  appendSmall(out, hour12, false);
-  out += ':';
-  appendSmall(out, seconds / 60 % 60, true);
-  out += ':';
-  appendSmall(out, seconds % 60, true);
-  out += hour < 12 ? " AM" : " PM";
-  return out;
+  char buf[11];
+  char* end = putSmall(buf, hour12, false);
+  *end++ = ':';
+  end = putSmall(end, seconds / 60 % 60, true);
+  *end++ = ':';
+  end = putSmall(end, seconds % 60, true);
+  *end++ = ' ';
+  *end++ = hour < 12 ? 'A' : 'P';
+  *end++ = 'M';
+  return std::string(buf, end);
 }
 
 // ---- Number formats ---------------------------------------------------------------------
@@ -760,7 +772,8 @@ std::string formatDate(double serial) {
   SplitSerial s = splitSerial(serial);
   if (s.day == 0) return clockText(s.seconds);
   std::string date = calendarText(s.day);
-  return s.seconds == 0 ? date : date + " " + clockText(s.seconds);
+  if (s.seconds != 0) date.append(" ").append(clockText(s.seconds));
+  return date;
 }
 
 std::string toStorageText(double serial) {
@@ -787,25 +800,28 @@ std::string toStorageText(double serial) {
 }
 
 std::optional<double> fromStorageText(std::string_view text) {
-  // YYYY-MM-DD, optionally followed by " HH:MM:SS" or "THH:MM:SS".
+  // YYYY-MM-DD, optionally followed by " HH:MM:SS" or "THH:MM:SS". Read in place: every date a
+  // statement reads passes here.
   if (text.size() != 10 && text.size() != 19) return std::nullopt;
   if (text[4] != '-' || text[7] != '-') return std::nullopt;
-  std::optional<int> y = smallNumber(text.substr(0, 4), 4);
-  std::optional<int> m = smallNumber(text.substr(5, 2), 2);
-  std::optional<int> d = smallNumber(text.substr(8, 2), 2);
-  if (!y || !m || !d || !isValidDate(*y, *m, *d)) return std::nullopt;
+  // -1 for a field holding anything but digits, which no check below lets pass.
+  const int year = digitsAt(text, 0, 4);
+  const int month = digitsAt(text, 5, 2);
+  const int day = digitsAt(text, 8, 2);
+  if (!isValidDate(year, month, day)) return std::nullopt;
   int seconds = 0;
   if (text.size() == 19) {
     if ((text[10] != ' ' && text[10] != 'T') || text[13] != ':' || text[16] != ':') {
       return std::nullopt;
     }
-    std::optional<int> hh = smallNumber(text.substr(11, 2), 2);
-    std::optional<int> mm = smallNumber(text.substr(14, 2), 2);
-    std::optional<int> ss = smallNumber(text.substr(17, 2), 2);
-    if (!hh || !mm || !ss || *hh > 23 || *mm > 59 || *ss > 59) return std::nullopt;
-    seconds = *hh * 3600 + *mm * 60 + *ss;
+    const int hour = digitsAt(text, 11, 2);
+    const int minute = digitsAt(text, 14, 2);
+    const int second = digitsAt(text, 17, 2);
+    if (hour < 0 || minute < 0 || second < 0 || hour > 23 || minute > 59 || second > 59)
+      return std::nullopt;
+    seconds = hour * 3600 + minute * 60 + second;
   }
-  return composeSerial(serialDay(*y, *m, *d), seconds);
+  return composeSerial(serialDay(year, month, day), seconds);
 }
 
 // ---- Text -------------------------------------------------------------------------------

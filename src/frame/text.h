@@ -8,6 +8,8 @@ namespace ravadid {
 
 // Escapes & < > " ' for HTML text and attribute values.
 std::string htmlEscape(std::string_view text);
+// The same, appended to out: a page that escapes thousands of values builds no string per value.
+void appendHtmlEscaped(std::string& out, std::string_view text);
 // Percent-encodes everything but unreserved characters (for query parameters).
 std::string urlEncode(std::string_view text);
 

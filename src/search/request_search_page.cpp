@@ -122,25 +122,81 @@ std::string fieldText(const Value& value) {
   return value.isNull() || value.isEmpty() ? std::string() : vb::CStr(value);
 }
 
-// A cell's text, escaped, or "&nbsp;" when it is blank.
-std::string cellOrSpace(std::string_view text) {
-  return vb::Trim(text).empty() ? std::string("&nbsp;") : htmlEscape(text);
+// ---- Cell contents ---------------------------------------------------------------------------
+// Each appends to the page being built, escaped: a list of 300 requests writes some 6,000 cells.
+
+// Blank as the runtime's Trim sees it: nothing but spaces.
+bool isBlank(std::string_view text) {
+  return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
-// A stored time in a result cell, as getTIME prints it: "10:30&nbsp;AM", "&nbsp;" when blank.
-std::string timeCell(Ravadid& app, const Value& value) {
-  if (value.isDate()) return getTIME(app, vb::CStr(value));
-  const std::string text = fieldText(value);
-  // A time column holding text that is no time is shown as it is.
-  return cellOrSpace(text);
+// The text, or "&nbsp;" when it is blank.
+void appendTextOrSpace(std::string& html, std::string_view text) {
+  if (isBlank(text)) {
+    html += "&nbsp;";
+  } else {
+    appendHtmlEscaped(html, text);
+  }
+}
+
+// A field as NullToSpace reads it.
+void appendNullToSpace(std::string& html, const Value& value) {
+  if (value.isText()) {
+    appendHtmlEscaped(html, value.asText());
+  } else {
+    appendHtmlEscaped(html, NullToSpace(value));
+  }
+}
+
+// A field as NullToSpace reads it, or "&nbsp;" when that is blank.
+void appendFieldOrSpace(std::string& html, const Value& value) {
+  if (value.isText()) {
+    appendTextOrSpace(html, value.asText());
+  } else {
+    appendTextOrSpace(html, NullToSpace(value));
+  }
+}
+
+// A field as text for concatenation: a null adds nothing.
+void appendFieldText(std::string& html, const Value& value) {
+  if (value.isText()) {
+    appendHtmlEscaped(html, value.asText());
+  } else if (!value.isNull() && !value.isEmpty()) {
+    appendHtmlEscaped(html, vb::CStr(value));
+  }
+}
+
+// A stored time as getTIME prints it: "10:30&nbsp;AM", "&nbsp;" when blank.
+void appendTimeCell(std::string& html, const Value& value) {
+  if (value.isDate()) {
+    appendTimeOfDate(html, value.asDate());
+  } else {
+    // A time column holding text that is no time is shown as it is.
+    appendTextOrSpace(html, fieldText(value));
+  }
 }
 
 // The date alone, as the short date form prints it ("2/10/2026").
-std::string shortDateCell(const Value& value) {
-  if (value.isNull() || value.isEmpty()) return "&nbsp;";
-  // A date column holding text that is no date is shown as it is rather than failing the list.
-  if (!vb::IsDate(value)) return cellOrSpace(vb::CStr(value));
-  return htmlEscape(vb::formatDate(vb::dateOnly(vb::CDate(value))));
+void appendShortDateCell(std::string& html, const Value& value) {
+  if (value.isNull() || value.isEmpty()) {
+    html += "&nbsp;";
+  } else if (!vb::IsDate(value)) {
+    // A date column holding text that is no date is shown as it is rather than failing the list.
+    appendTextOrSpace(html, vb::CStr(value));
+  } else {
+    appendHtmlEscaped(html, vb::formatDate(vb::dateOnly(vb::CDate(value))));
+  }
+}
+
+// A trip number, "&nbsp;" when there is none (blank or 0).
+void appendTripNumberCell(std::string& html, const Value& value) {
+  const std::string text = fieldText(value);
+  const std::string trimmed = vb::Trim(text);
+  if (trimmed.empty() || trimmed == "0") {
+    html += "&nbsp;";
+  } else {
+    appendHtmlEscaped(html, text);
+  }
 }
 
 // The filter cut to the text before its first comma (a division option posts its whole entry).
@@ -344,7 +400,19 @@ class CustomerCursor {
   explicit CustomerCursor(db::Connection& tripDb) { customers_.open(kCustomerQuery, tripDb); }
   void close() { customers_.close(); }
 
-  Customer find(const std::string& code) {
+  // The customer whose code the field holds. Consecutive requests mostly share their customer,
+  // and the same code always finds the same customer.
+  const Customer& find(const Value& codeField) {
+    if (!looked_ || !(codeField == lastCode_)) {
+      last_ = lookUp(NullToSpace(codeField));
+      lastCode_ = codeField;
+      looked_ = true;
+    }
+    return last_;
+  }
+
+ private:
+  Customer lookUp(const std::string& code) {
     if (vb::Trim(code).empty()) return notFound();
     const bool hasRows = customers_.recordCount() > 0;
     bool found = hasRows && !customers_.eof() && !customers_.bof() &&
@@ -362,9 +430,12 @@ class CustomerCursor {
             NullToSpace(customers_.field(customer::kCustdiv))};
   }
 
- private:
   static Customer notFound() { return {std::string(kNotFound), " "}; }
+
   db::Recordset customers_;
+  bool looked_ = false;
+  Value lastCode_;
+  Customer last_;
 };
 
 // Destination descriptions by code, from the session's destination list.
@@ -373,10 +444,10 @@ class DestinationNames {
   explicit DestinationNames(const Store& session) : session_(session) {}
 
   // The description after "code, " in the list entry of the code, or "NOT FOUND".
-  std::string describe(long code) {
+  std::string_view describe(long code) {
     if (!loaded_) load();
     auto it = descriptions_.find(std::to_string(code));
-    return it == descriptions_.end() ? std::string(kNotFound) : std::string(it->second);
+    return it == descriptions_.end() ? kNotFound : it->second;
   }
 
  private:
@@ -400,19 +471,10 @@ class DestinationNames {
   std::unordered_map<std::string, std::string_view> descriptions_;
 };
 
-void appendCell(std::string& html, std::string_view contents) {
-  html.append("<td><font size='-2'>").append(contents).append("</font></td>");
-}
-
-// Cells of the second line that have always been closed in the wrong order.
-void appendMisnestedCell(std::string& html, std::string_view contents) {
-  html.append("<td><font size='-2'>").append(contents).append("</td></font>");
-}
-
-std::string tripNumberCell(const Value& value) {
-  const std::string text = fieldText(value);
-  return vb::Trim(text).empty() || vb::Trim(text) == "0" ? std::string("&nbsp;") : htmlEscape(text);
-}
+constexpr std::string_view kCell = "<td><font size='-2'>";
+constexpr std::string_view kCellEnd = "</font></td>";
+// Two cells of the second line have always been closed in the wrong order.
+constexpr std::string_view kMisnestedCellEnd = "</td></font>";
 
 // Positions of the fields that the result rows read, looked up once per list.
 struct RequestFields {
@@ -449,43 +511,70 @@ struct RequestFields {
 void appendRequestRows(Ravadid& app, std::string& html, const db::Recordset& request,
                        const RequestFields& at, std::string_view colour,
                        const CustomerCursor::Customer& customer, DestinationNames& destinations) {
-  const long code = NullToLong(request.field(at.destination));
+  auto field = [&request](int index) -> const Value& { return request.fieldValue(index); };
+  const long code = NullToLong(field(at.destination));
   // Code 0 is a destination typed on the request, not one of the district's.
-  const std::string destination =
-      code != 0 ? destinations.describe(code) : NullToSpace(request.field(at.typedDestination));
-  const std::string tripNumber = fieldText(request.field(at.tripNumber));
+  std::string typedDestination;
+  std::string_view destination;
+  if (code != 0) {
+    destination = destinations.describe(code);
+  } else {
+    typedDestination = NullToSpace(field(at.typedDestination));
+    destination = typedDestination;
+  }
+  const std::string tripNumber = fieldText(field(at.tripNumber));
 
   html.append("<tr bgcolor='").append(colour).append("'><td><font size='-2'><a href=\"");
-  html.append(htmlEscape(app.urlFor("RequestDetail", tripNumber))).append("\">");
-  html.append(htmlEscape(tripNumber)).append("</a></font></td>");
-  appendCell(html, htmlEscape(customer.name));
-  html.append("<td colspan='2' nowrap><font size='-2'>")
-      .append(vb::Trim(destination).empty() ? std::string("&nbsp;")
-                                            : breakStringHtml(destination, kDestinationBreakLength))
-      .append("</font></td>");
-  appendCell(html, htmlEscape(NullToSpace(request.field(at.departureDate))) + ", " +
-                       timeCell(app, request.field(at.departureTime)));
-  appendCell(html, htmlEscape(NullToSpace(request.field(at.returnDate))) + ", " +
-                       timeCell(app, request.field(at.returnTime)));
-  html.append("<td><font color='Red' size='-1'><b>")
-      .append(htmlEscape(NullToSpace(request.field(at.status))))
-      .append("</b></font></td>");
-  appendCell(html, shortDateCell(request.field(at.requestDate)));
-  appendCell(html, cellOrSpace(NullToSpace(request.field(at.category))));
-  appendCell(html, cellOrSpace(NullToSpace(request.field(at.internalNumber))));
+  appendHtmlEscaped(html, app.urlFor("RequestDetail", tripNumber));
+  html.append("\">");
+  appendHtmlEscaped(html, tripNumber);
+  html.append("</a></font></td>").append(kCell);
+  appendHtmlEscaped(html, customer.name);
+  html.append(kCellEnd).append("<td colspan='2' nowrap><font size='-2'>");
+  if (isBlank(destination)) {
+    html += "&nbsp;";
+  } else {
+    html += breakStringHtml(destination, kDestinationBreakLength);
+  }
+  html.append("</font></td>").append(kCell);
+  appendNullToSpace(html, field(at.departureDate));
+  html += ", ";
+  appendTimeCell(html, field(at.departureTime));
+  html.append(kCellEnd).append(kCell);
+  appendNullToSpace(html, field(at.returnDate));
+  html += ", ";
+  appendTimeCell(html, field(at.returnTime));
+  html.append(kCellEnd).append("<td><font color='Red' size='-1'><b>");
+  appendNullToSpace(html, field(at.status));
+  html.append("</b></font></td>").append(kCell);
+  appendShortDateCell(html, field(at.requestDate));
+  html.append(kCellEnd).append(kCell);
+  appendFieldOrSpace(html, field(at.category));
+  html.append(kCellEnd).append(kCell);
+  appendFieldOrSpace(html, field(at.internalNumber));
+  html.append(kCellEnd);
 
   html.append("</tr><tr bgcolor='").append(colour).append("'>");
-  html += "<td></td><td>&nbsp;</td>";
-  appendMisnestedCell(html, cellOrSpace(fieldText(request.field(at.students)) + "/" +
-                                        fieldText(request.field(at.adults))));
-  appendCell(html, cellOrSpace(NullToSpace(request.field(at.grade))));
-  appendCell(html, timeCell(app, request.field(at.arriveTime)));
-  appendCell(html, timeCell(app, request.field(at.leaveTime)));
-  appendCell(html, cellOrSpace(customer.division));
-  appendCell(html, tripNumberCell(request.field(at.fieldTripNumber)));
-  appendCell(html, cellOrSpace(NullToSpace(request.field(at.chain))));
-  appendMisnestedCell(html, cellOrSpace(NullToSpace(request.field(at.purpose))));
-  html += "</tr>";
+  html.append("<td></td><td>&nbsp;</td>").append(kCell);
+  // Never blank: the slash stands between the two counts.
+  appendFieldText(html, field(at.students));
+  html += '/';
+  appendFieldText(html, field(at.adults));
+  html.append(kMisnestedCellEnd).append(kCell);
+  appendFieldOrSpace(html, field(at.grade));
+  html.append(kCellEnd).append(kCell);
+  appendTimeCell(html, field(at.arriveTime));
+  html.append(kCellEnd).append(kCell);
+  appendTimeCell(html, field(at.leaveTime));
+  html.append(kCellEnd).append(kCell);
+  appendTextOrSpace(html, customer.division);
+  html.append(kCellEnd).append(kCell);
+  appendTripNumberCell(html, field(at.fieldTripNumber));
+  html.append(kCellEnd).append(kCell);
+  appendFieldOrSpace(html, field(at.chain));
+  html.append(kCellEnd).append(kCell);
+  appendFieldOrSpace(html, field(at.purpose));
+  html.append(kMisnestedCellEnd).append("</tr>");
 }
 
 // ---- The filter lists -----------------------------------------------------------------------
@@ -574,14 +663,20 @@ std::string textSelect(std::string_view name, std::string_view attributes, const
 // Writes the page's template with the tags of this search.
 class SearchPageWriter final : public PageObject {
  public:
-  explicit SearchPageWriter(const RequestSearchState& search)
+  explicit SearchPageWriter(RequestSearchState& search)
       : PageObject("RequestSearch"), search_(search) {}
   void processTag(Ravadid& app, TagEvent& tag) const override {
+    // The results table, a few hundred kilobytes, is moved into the page rather than copied.
+    if (tag.is("WC@RESULTS")) {
+      tag.contents = std::move(search_.results);
+      search_.results.clear();
+      return;
+    }
     RequestSearch_ProcessTag(app, search_, tag);
   }
 
  private:
-  const RequestSearchState& search_;
+  RequestSearchState& search_;
 };
 
 }  // namespace
@@ -781,8 +876,8 @@ void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::str
       std::optional<RequestFields> fields;
       if (!requests.eof()) fields.emplace(requests);
       for (; !requests.eof(); requests.moveNext()) {
-        const CustomerCursor::Customer customer =
-            customers.find(NullToSpace(requests.field(fields->customer)));
+        const CustomerCursor::Customer& customer =
+            customers.find(requests.fieldValue(fields->customer));
         if (!search.division.empty() &&
             !vb::equalsIgnoreCase(vb::Trim(customer.division), search.division)) {
           --search.count;

@@ -337,6 +337,26 @@ TEST_F(DateTimeFormatters, TimeTextPrintsWithoutSeconds) {
   }
 }
 
+TEST_F(DateTimeFormatters, TimeOfADatePrintsAsGetTimePrintsItsText) {
+  const double values[] = {
+      at(1899, 12, 30, 10, 30),  // a time alone
+      at(1899, 12, 30, 0, 0),    // day 0 at midnight: "12:00:00 AM"
+      at(1899, 12, 30, 23, 59, 59),
+      at(2026, 3, 5, 14, 5),  // a date with a time keeps the date
+      at(2026, 3, 5),         // a date alone loses its middle
+      at(2026, 12, 31),
+      -1.25,  // before day 0
+  };
+  for (double value : values) {
+    FakeExchange exchange;
+    Ravadid app(web_, exchange);
+    std::string appended = "x";
+    appendTimeOfDate(appended, value);
+    EXPECT_EQ(appended, "x" + getTIME(app, vb::formatDate(value))) << vb::formatDate(value);
+    EXPECT_TRUE(app.noError());
+  }
+}
+
 TEST_F(DateTimeFormatters, TimeTextIsEscapedForTheTable) {
   FakeExchange exchange;
   Ravadid app(web_, exchange);

@@ -631,6 +631,10 @@ TEST(RuntimeDates, StorageTextFormsAccepted) {
       {"", std::nullopt},
       {"0099-01-01", std::nullopt},
       {"2024-03-05 10:30:00 ", std::nullopt},
+      {"2024-0a-05", std::nullopt},
+      {"+024-03-05", std::nullopt},
+      {"2024-03-05 1:30:000", std::nullopt},
+      {"2024-03-05 10:3 :00", std::nullopt},
   };
   for (const ParsedDate& c : cases) {
     std::optional<double> got = fromStorageText(c.text);

@@ -36,8 +36,15 @@ TEST(TextHtml, EscapesTheFiveMarkupCharacters) {
       {"&amp;", "&amp;amp;"},  // escaped text is escaped again, never taken as markup
       {"caf\xC3\xA9", "caf\xC3\xA9"},
       {std::string("a\0b", 3), std::string("a\0b", 3)},
+      {"<<&>>", "&lt;&lt;&amp;&gt;&gt;"},
+      {"\xFF'\x80", "\xFF&#39;\x80"},
   };
-  for (const TextCase& c : cases) EXPECT_EQ(htmlEscape(c.in), c.expected) << c.in;
+  for (const TextCase& c : cases) {
+    EXPECT_EQ(htmlEscape(c.in), c.expected) << c.in;
+    std::string appended = "<td>";
+    appendHtmlEscaped(appended, c.in);
+    EXPECT_EQ(appended, "<td>" + c.expected) << c.in;
+  }
 }
 
 TEST(TextUrl, KeepsUnreservedCharactersAndEncodesTheRest) {

@@ -263,9 +263,12 @@ void Connection::open(const std::string& path) {
   // SQLite takes an empty file for an empty database and writes a header into it at the first
   // write (the journal-mode switch is one); a file that is no database must be refused before.
   if (!hasDatabaseHeader(path)) raiseNotADatabase(path);
+  // A handle is only ever used by one thread at a time: by the worker whose connection slot
+  // holds it, or by no one while idle, and it passes between workers through the pool's lock.
+  // So it needs no lock of its own, which SQLite would otherwise take at every field read.
   sqlite3* raw = nullptr;
   int rc =
-      sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+      sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   auto handle = std::make_shared<ConnectionHandle>(raw, path);  // closes raw on every path
   if (rc != SQLITE_OK) {
     if (rc == SQLITE_CANTOPEN) raise(vberr::kDatabase, "Could not find file '" + path + "'.");

@@ -71,6 +71,9 @@ class Recordset {
   // (error 3265 for an unknown name), then each row is read without comparing names.
   int fieldIndex(std::string_view name) const;
   Value field(int index) const;
+  // The same without copying the value: it stays valid until the record set moves, changes
+  // or closes (while a row is being edited, until the next read of a field).
+  const Value& fieldValue(int index) const;
   bool hasField(std::string_view name) const;
   int fieldCount() const;
   std::string fieldName(int index) const;

@@ -96,6 +96,20 @@ Value interpret(const Column& column, Value stored) {
   return stored;
 }
 
+// A field of the statement's current row as the runtime reads it. Stored date text is read in
+// place, without a copy of the text: a list reads thousands of dates.
+Value readField(const Column& column, sqlite3_value* stored) {
+  if (!column.boolean && (column.date || column.declared.empty()) &&
+      sqlite3_value_type(stored) == SQLITE_TEXT) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(stored));
+    const std::string_view view(text ? text : "", static_cast<size_t>(sqlite3_value_bytes(stored)));
+    if (column.date || looksLikeStorageDate(view)) {
+      if (std::optional<double> serial = vb::fromStorageText(view)) return Value::date(*serial);
+    }
+  }
+  return interpret(column, storedValue(stored));
+}
+
 Value wholeOrNumber(double x) {
   double r = vb::roundHalfEven(x);
   if (r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max())
@@ -217,6 +231,7 @@ struct Recordset::Impl {
   std::string columnList;
   Editing editing = Editing::None;
   std::vector<std::optional<Value>> pending;  // stored form of the fields assigned so far
+  Value edited;                               // a field of the row being edited, as last read
 
   const ColumnDescriptions& columns() const { return *described; }
   long size() const { return static_cast<long>(rows.size()); }
@@ -279,8 +294,7 @@ struct Recordset::Impl {
       std::vector<Value> row;
       row.reserve(columns.size());
       for (size_t i = 0; i < columns.size(); ++i)
-        row.push_back(interpret(
-            columns[i], storedValue(sqlite3_column_value(st, static_cast<int>(i) + first))));
+        row.push_back(readField(columns[i], sqlite3_column_value(st, static_cast<int>(i) + first)));
       rows.push_back(std::move(row));
       if (updatable) rowids.push_back(sqlite3_column_int64(st, 0));
     }
@@ -530,12 +544,16 @@ int Recordset::fieldIndex(std::string_view name) const {
 }
 
 Value Recordset::field(int index) const {
+  return fieldValue(index);
+}
+
+const Value& Recordset::fieldValue(int index) const {
   Impl& r = requireOpen(impl_);
   if (index < 0 || static_cast<size_t>(index) >= r.columns().size()) raiseItemNotFound();
   const Column& column = r.columns()[static_cast<size_t>(index)];
   if (r.editing != Impl::Editing::None && r.pending[static_cast<size_t>(index)])
-    return interpret(column, *r.pending[static_cast<size_t>(index)]);
-  if (r.editing == Impl::Editing::Adding) return Value::null();
+    return r.edited = interpret(column, *r.pending[static_cast<size_t>(index)]);
+  if (r.editing == Impl::Editing::Adding) return r.edited = Value::null();
   if (!r.hasCurrentRow()) r.ensureLoaded();
   if (!r.hasCurrentRow()) raiseNoCurrentRecord();
   return r.rows[static_cast<size_t>(r.position)][static_cast<size_t>(index)];

@@ -53,6 +53,15 @@ constexpr size_t kMaxLikePattern = 50000;
 
 // An argument as the dialect sees it: dates are stored as text, so stored date text is a date.
 Value argument(sqlite3_value* value) {
+  if (sqlite3_value_type(value) == SQLITE_TEXT) {
+    // Read in place: a date column's every row passes here.
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    const std::string_view stored(text ? text : "",
+                                  static_cast<size_t>(sqlite3_value_bytes(value)));
+    if (looksLikeStorageDate(stored)) {
+      if (std::optional<double> serial = vb::fromStorageText(stored)) return Value::date(*serial);
+    }
+  }
   Value v = storedValue(value);
   if (v.isText() && looksLikeStorageDate(v.asText())) {
     if (std::optional<double> serial = vb::fromStorageText(v.asText())) return Value::date(*serial);

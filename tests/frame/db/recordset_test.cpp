@@ -179,6 +179,30 @@ TEST_F(RecordsetTest, ReadOnlyRecordsetRefusesChanges) {
   EXPECT_EQ(errorOf([&] { rs.setField("Status", Value::text("x")); }), 3251);
 }
 
+TEST_F(RecordsetTest, StoredDateTextReadsAsADate) {
+  struct Case {
+    const char* stored;  // written into a DATETIME column as it stands
+    Value expected;
+  };
+  const Case cases[] = {
+      {"2024-03-05 10:30:00", Value::date(vb::DateSerial(2024, 3, 5) + vb::TimeSerial(10, 30, 0))},
+      {"2024-03-05", Value::date(vb::DateSerial(2024, 3, 5))},
+      {"3/5/2024", Value::date(vb::DateSerial(2024, 3, 5))},  // any date the runtime reads
+      {"2024-02-30 10:30:00", Value::text("2024-02-30 10:30:00")},
+      {"soon", Value::text("soon")},
+  };
+  for (const Case& c : cases) {
+    db_.execute(std::string("UPDATE TRIPS SET RETDATE = '") + c.stored + "' WHERE TRIPNUM = 1");
+    Recordset rs;
+    rs.open("SELECT RETDATE FROM TRIPS WHERE TRIPNUM = 1", db_);
+    EXPECT_EQ(rs.field("RETDATE"), c.expected) << c.stored;
+    if (!c.expected.isDate()) continue;
+    // An expression's storage text is a date as well.
+    rs.open("SELECT DateValue(RETDATE) AS DAY FROM TRIPS WHERE TRIPNUM = 1", db_);
+    EXPECT_EQ(rs.field("DAY"), Value::date(vb::dateOnly(c.expected.asDate()))) << c.stored;
+  }
+}
+
 TEST_F(RecordsetTest, FieldByPositionReadsWhatTheNameReads) {
   Recordset rs;
   rs.open("SELECT TRIPNUM, Status FROM TRIPSREQ ORDER BY TRIPNUM", db_, CursorType::Dynamic,
