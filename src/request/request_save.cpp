@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -793,9 +794,14 @@ bool handlePost(Ravadid& app) {
     const std::string dest = app.form("dest");
     session.set("RequestDetail.destination", dest);
     keepDestination(app, dest);
-    app.writeTemplate(vb::equalsIgnoreCase(button, "Customer")      ? "LookupCust"
-                      : vb::equalsIgnoreCase(button, "Destination") ? "LookupDest"
-                                                                    : "LookupFund");
+    const std::string lookupPage = vb::equalsIgnoreCase(button, "Customer")      ? "LookupCust"
+                                   : vb::equalsIgnoreCase(button, "Destination") ? "LookupDest"
+                                                                                 : "LookupFund";
+    // A lookup page that has no template yet answers through its own Respond.
+    if (std::filesystem::exists(app.installation().site / "templates" / (lookupPage + ".html")))
+      app.writeTemplate(std::string_view(lookupPage));
+    else
+      app.setNextItem(lookupPage);
     return false;
   }
   if (button.empty()) app.blnNewRequest = false;

@@ -381,7 +381,9 @@ TEST_F(RequestSaveTest, ButtonsOtherThanSaveStoreNothing) {
     openSaved(ex, 2);
     ex.sessionStore.set("RequestDetail.contact", "before");
     const std::string before = wholeRow(2);
-    post(ex, with(validForm(), with(c.changes, {{"New", "EXISTING"}, {"tripnum", "2"}})));
+    const std::string body =
+        post(ex, with(validForm(), with(c.changes, {{"New", "EXISTING"}, {"tripnum", "2"}})));
+    EXPECT_EQ(body.find("Error in Procedure"), std::string::npos) << body;
     EXPECT_EQ(rowCount(), "7") << c.nextKey;
     EXPECT_EQ(wholeRow(2), before) << c.nextKey;
     EXPECT_EQ(ex.sessionStore.text(c.nextKey), c.nextValue) << c.nextKey;
