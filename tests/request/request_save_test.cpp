@@ -283,6 +283,13 @@ TEST_F(RequestSaveTest, EveryValidationMessageStopsBeforeAnythingIsStored) {
     EXPECT_EQ(messageOf(postNew(with(validForm(), c.changes))), c.message) << c.message;
     EXPECT_EQ(rowCount(), "7") << c.message;
   }
+  // A typed fund is checked against the fund table once the form passed.
+  trip("UPDATE DISTRICT SET FUND_DD = 'False'");
+  start();
+  EXPECT_EQ(messageOf(postNew(with(validForm(), {{"fund", "400, Closed Grant"}}))),
+            "Fund is invalid,  Please select a valid fund.  Use your browser&#39;s back button "
+            "and try again.  ");
+  EXPECT_EQ(rowCount(), "7");
 }
 
 TEST_F(RequestSaveTest, StoredValuesFollowTheFormsRules) {
