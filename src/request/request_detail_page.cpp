@@ -161,15 +161,6 @@ void RequestDetail_UserEvent(Ravadid& app, const std::string& event) {
   });
 }
 
-void RequestDetail_TripRequestDetail(Ravadid& app) {
-  app.run({.name = "RequestDetail_TripRequestDetail"}, [&] {
-    if (!app.sessionCheck()) return;
-    app.write(simplePage("Trip Request",
-                         "<p>Saving a trip request is not available yet.</p>"
-                         "<p><a href=\"RavadidLarkdale.asp\">Back to sign-in</a></p>"));
-  });
-}
-
 void ClearRequestDetailSession(Ravadid& app) {
   Store& session = app.session();
   for (const char* key : kFormSessionKeys) session.set(key, "");
