@@ -42,6 +42,10 @@ void Ravadid::publishSettings(std::vector<std::pair<std::string, Value>> items) 
   settings_.reset();
 }
 
+void Ravadid::backTo(std::string_view href) {
+  if (pageResponse_) pageResponse_->backTo(std::string(href));
+}
+
 std::string Ravadid::urlFor(std::string_view pageObject, std::string_view event) const {
   std::string url = kPageName;
   url.append("?WCI=").append(urlEncode(pageObject));

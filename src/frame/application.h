@@ -63,6 +63,9 @@ class Ravadid {
   void write(std::string_view text) { exchange_.write(text); }
   // Names the page object whose Respond the host raises after the current handler.
   void setNextItem(std::string_view pageObject) { nextItem_ = std::string(pageObject); }
+  // Where the "Go back" link of a message-only answer leads (a page of this site), instead of
+  // the browser's back: for a page the browser could only show again by posting again.
+  void backTo(std::string_view href);
   std::string takeNextItem() { return std::exchange(nextItem_, {}); }
   // "RavadidLarkdale.asp?WCI=Page&WCE=Event&WCU" (the event URL-encoded).
   std::string urlFor(std::string_view pageObject, std::string_view event = {}) const;

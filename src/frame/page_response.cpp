@@ -76,9 +76,9 @@ std::string messagePage(const MessagePage& page) {
   html.append(page.messageHtml).append("</div>\n");
   // With script the browser's own back keeps what the user typed into the form.
   html.append("  <nav class=\"actions\"><a href=\"").append(htmlEscape(page.backHref));
-  html +=
-      "\" onclick=\"if (history.length &gt; 1) { history.back(); return false; }\">Go back</a>"
-      "</nav>\n</main>\n</body>\n</html>\n";
+  if (page.historyBack)
+    html += "\" onclick=\"if (history.length &gt; 1) { history.back(); return false; }";
+  html += "\">Go back</a></nav>\n</main>\n</body>\n</html>\n";
   return html;
 }
 
@@ -150,8 +150,11 @@ void PageResponse::finish(const Store& settings) {
     MessagePage page{.messageHtml = held_,
                      .errorReport = startsWithIgnoreCase(held_, "Error in Procedure: "),
                      .settings = &settings,
-                     .backHref = backHrefFrom(inner_.serverVariable("HTTP_REFERER"),
-                                              inner_.serverVariable("HTTP_HOST"))};
+                     .backHref = backTo_.empty()
+                                     ? backHrefFrom(inner_.serverVariable("HTTP_REFERER"),
+                                                    inner_.serverVariable("HTTP_HOST"))
+                                     : backTo_,
+                     .historyBack = backTo_.empty()};
     inner_.write(messagePage(page));
   }
   held_.clear();

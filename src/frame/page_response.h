@@ -19,6 +19,7 @@ struct MessagePage {
   bool errorReport = false;         // an "Error in Procedure" report rather than a message
   const Store* settings = nullptr;  // the district's name and address, when known
   std::string backHref;             // where "Go back" leads without script
+  bool historyBack = true;          // with script, "Go back" is the browser's back
 };
 
 // A complete page holding the message unchanged.
@@ -40,6 +41,8 @@ class PageResponse final : public Exchange {
   void beginPage();
   // Sends what was held back. Redirects and empty answers go out unchanged.
   void finish(const Store& settings);
+  // A message page's "Go back" leads to this page of the site rather than the browser's back.
+  void backTo(std::string href) { backTo_ = std::move(href); }
 
   std::string form(std::string_view name) const override { return inner_.form(name); }
   std::string query(std::string_view name) const override { return inner_.query(name); }
@@ -66,6 +69,7 @@ class PageResponse final : public Exchange {
   bool passThrough_ = false;  // a page with nothing above it: writes go straight out
   bool ended_ = false;
   bool redirected_ = false;
+  std::string backTo_;
 };
 
 }  // namespace ravadid

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "approval/approval_chain.h"
+#include "approval/notification_mail.h"
 #include "forms/drop_down_lists.h"
 #include "frame/application.h"
 #include "frame/db/connection_handle.h"
@@ -124,6 +125,28 @@ void keepDestination(Ravadid& app, const std::string& dest) {
       if (!vb::equalsIgnoreCase(key, "RequestDetail.destspec")) session.set(key, "");
   }
   session.set("RequestDetail.destspec", app.form("destspec"));
+}
+
+// The form kept in the session as posted, to be shown again from there (a lookup, or the way
+// back from a message).
+void keepFormInSession(Ravadid& app) {
+  Store& session = app.session();
+  session.set("LoadRequestDetailFromSession", "True");
+  copyFormToSession(app);
+  const std::string dest = app.form("dest");
+  session.set("RequestDetail.destination", dest);
+  keepDestination(app, dest);
+}
+
+// A save stopped by a message: its "Go back" shows the form again from the session with
+// everything typed. The browser's back would have to post the form again.
+void keepTypedForm(Ravadid& app) {
+  Store& session = app.session();
+  const std::string shown = session.text("TRIPREQ");  // the request stays the one shown
+  session.set("RequestDetail.New", app.form("New"));
+  keepFormInSession(app);
+  session.set("TRIPREQ", shown);
+  app.backTo("RavadidLarkdale.asp?WCI=RequestDetail");
 }
 
 // A list changed: the form comes back from the session with what was posted.
@@ -305,6 +328,7 @@ class RequestSave {
  private:
   bool stop(std::string_view message) {
     app_.write(message);
+    if (message != kNotAllowedMessage) keepTypedForm(app_);
     return false;
   }
   std::string posted(std::string_view field) const { return app_.form(field); }
@@ -713,19 +737,20 @@ class RequestSave {
   void notify() {
     const std::string statusAfter = NullToSpace(row_.field(tripsreq::kStatus));
     if (statusAfter == statusBefore_ || !app_.noError()) return;
-    SavedRequestNotice notice;
-    notice.statusBefore = statusBefore_;
-    notice.statusAfter = statusAfter;
-    notice.tripNumber = vb::CLng(row_.field(tripsreq::kTripnum));
-    notice.requestorEmail = NullToSpace(row_.field(tripsreq::kRequestorEmail));
-    notice.customer = NullToSpace(row_.field(tripsreq::kCustomer));
-    notice.chain = vb::Trim(NullToSpace(row_.field(tripsreq::kChainid)));
-    notice.departureDate = vb::formatDate(departure_);
-    notice.students = static_cast<int16_t>(counts_[1]);
+    NoticeRequest notice;
+    notice.tripNumber = std::to_string(vb::CLng(row_.field(tripsreq::kTripnum)));
     notice.isNew = isNew_;
-    notice.notifyRequestor = isTrue(session_.text("EMAIL_OPTIONS.REQ_TREKKO_CHANGE"));
-    notice.notifyNextApprover = isTrue(session_.text("EMAIL_OPTIONS.APP_TREKKO_CHANGE"));
-    sendSaveNotices(app_, notice);
+    notice.customer = NullToSpace(row_.field(tripsreq::kCustomer));
+    getcust(app_, notice.customer);
+    notice.customerName = app_.record.customer.name;
+    notice.destination = session_.text("RequestDetail.destdesc");
+    notice.departureDate = vb::formatDate(departure_);
+    notice.numberOfStudents = std::to_string(static_cast<int16_t>(counts_[1]));
+    notice.chain = NullToSpace(row_.field(tripsreq::kChainid));
+    notice.previousStatus = statusBefore_;
+    notice.status = statusAfter;
+    notice.requestorEmail = NullToSpace(row_.field(tripsreq::kRequestorEmail));
+    sendRequestNotices(app_, notice, noticeSwitches(session_));
   }
 
   Ravadid& app_;
@@ -789,11 +814,7 @@ bool handlePost(Ravadid& app) {
       app.write("<p>Please choose a customer first.</p>");
       return false;
     }
-    session.set("LoadRequestDetailFromSession", "True");
-    copyFormToSession(app);
-    const std::string dest = app.form("dest");
-    session.set("RequestDetail.destination", dest);
-    keepDestination(app, dest);
+    keepFormInSession(app);
     const std::string lookupPage = vb::equalsIgnoreCase(button, "Customer")      ? "LookupCust"
                                    : vb::equalsIgnoreCase(button, "Destination") ? "LookupDest"
                                                                                  : "LookupFund";
@@ -835,10 +856,6 @@ int16_t TripCounter::tripsOn(double date) const {
   const int32_t count = trips.eof() ? 0 : NullToLong(trips.field(0));
   trips.close();
   return static_cast<int16_t>(std::min<int32_t>(count, 32767));
-}
-
-void sendSaveNotices(Ravadid&, const SavedRequestNotice&) {
-  // Seam: the notices are composed and sent by the notification mail code, wired in here.
 }
 
 }  // namespace ravadid

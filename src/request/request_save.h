@@ -32,24 +32,4 @@ class TripCounter {
   Ravadid& app_;
 };
 
-// What a save tells the requester and the next approver when it changed the request's status.
-struct SavedRequestNotice {
-  std::string statusBefore;  // empty for a new request
-  std::string statusAfter;
-  int32_t tripNumber = 0;
-  std::string requestorEmail;  // the row's REQUESTOR_EMAIL
-  std::string customer;        // the row's CUSTOMER
-  std::string chain;           // the row's chainid, trimmed
-  std::string departureDate;   // as the form shows it ("3/5/2026")
-  int16_t students = 0;
-  bool isNew = false;               // the save created the request
-  bool notifyRequestor = false;     // session EMAIL_OPTIONS.REQ_TREKKO_CHANGE is set
-  bool notifyNextApprover = false;  // session EMAIL_OPTIONS.APP_TREKKO_CHANGE is set
-};
-
-// Sends the save's notices: the requester's to requestorEmail, the next approver's (NextRole of
-// the chain and status, then that role's address for the customer) each only when its switch
-// is on and its address is non-blank and holds "@". Runs only while the request has no error.
-void sendSaveNotices(Ravadid& app, const SavedRequestNotice& notice);
-
 }  // namespace ravadid

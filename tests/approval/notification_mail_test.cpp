@@ -14,6 +14,7 @@
 #include "frame/pages.h"
 #include "frame/text.h"
 #include "support/fake_exchange.h"
+#include "support/fake_mailer.h"
 #include "support/sqlite_exec.h"
 #include "support/temp_installation.h"
 
@@ -21,25 +22,9 @@ namespace ravadid {
 namespace {
 
 using testing::FakeExchange;
+using testing::FakeMailer;
 using testing::sqliteExec;
 using testing::TempInstallation;
-
-// Records what it is asked to send and answers as told.
-class FakeMailer : public Mailer {
- public:
-  struct Call {
-    MailServer server;
-    MailMessage message;
-  };
-  MailResult send(const MailServer& server, const MailMessage& message) override {
-    calls.push_back({server, message});
-    if (throws) raise(-2147220975, "The transport failed to connect to the server");
-    return answer;
-  }
-  std::vector<Call> calls;
-  MailResult answer{true, {}};
-  bool throws = false;
-};
 
 std::string readFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);

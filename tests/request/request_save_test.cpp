@@ -17,6 +17,7 @@
 #include "frame/runtime.h"
 #include "signin/login_page.h"
 #include "support/fake_exchange.h"
+#include "support/fake_mailer.h"
 #include "support/message_page.h"
 #include "support/sqlite_exec.h"
 #include "support/temp_installation.h"
@@ -212,6 +213,36 @@ TEST_F(RequestSaveTest, ANewRequestIsStoredWholeAndShownAgain) {
       {"Status", "UNAPPROVED"},
       {"REQUESTOR_EMAIL", "office@lhs.example.org"}};
   for (const auto& [column, value] : expected) EXPECT_EQ(newest(column), value) << column;
+}
+
+TEST_F(RequestSaveTest, AStatusChangeMailsTheRequesterAndTheNextApprovers) {
+  auto mailer = std::make_shared<testing::FakeMailer>();
+  web_.setMailer(mailer);
+  Store& settings = web_.applicationStore();
+  settings.set("SmtpServer", "127.0.0.1");
+  settings.set("EmailFromAddress", "trips@larkdale.example.org");
+  settings.set("EmailFromName", "Transportation");
+  FakeExchange ex;
+  signIn(ex, "jsmith");
+  ex.sessionStore.set("EMAIL_OPTIONS.REQ_TREKKO_CHANGE", "True");
+  ex.sessionStore.set("EMAIL_OPTIONS.APP_TREKKO_CHANGE", "True");
+  openNew(ex);
+  post(ex, validForm());
+  ASSERT_EQ(mailer->calls.size(), 2u);
+  const MailMessage& requester = mailer->calls[0].message;
+  EXPECT_EQ(requester.recipients, "office@lhs.example.org");
+  EXPECT_EQ(requester.subject, "Ravadid - Trip Request #8");
+  EXPECT_EQ(
+      requester.body.substr(0, requester.body.find("Destination: ")),
+      "A New Trip Request, Request #8 has been entered.\r\nCustomer: Larkdale High School\r\n");
+  const MailMessage& approver = mailer->calls[1].message;
+  EXPECT_EQ(approver.recipients, "mgarcia@larkdale.example.org; rpatel@larkdale.example.org");
+  EXPECT_EQ(approver.subject, "Ravadid - Trip Request Request #8 needs your approval");
+  EXPECT_NE(approver.body.find("\r\nNew Status: UNAPPROVED"), std::string::npos);
+
+  // Saved again unchanged, the status stays and nobody is mailed.
+  post(ex, with(validForm(), {{"New", "EXISTING"}, {"tripnum", "8"}}));
+  EXPECT_EQ(mailer->calls.size(), 2u);
 }
 
 TEST_F(RequestSaveTest, EveryValidationMessageStopsBeforeAnythingIsStored) {
@@ -574,6 +605,10 @@ TEST_F(RequestSaveTest, APostWithoutAButtonChecksTheDatesLikeSave) {
                                                   {"Dep_year", ""}}))),
             "<p>Please enter a valid departure date.</p>");
   EXPECT_EQ(wholeRow(2), before);
+  // The message's way back shows the form again from the session, as it was posted.
+  EXPECT_EQ(ex.sessionStore.text("LoadRequestDetailFromSession"), "True");
+  EXPECT_EQ(ex.sessionStore.text("RequestDetail.contact"), validForm().at("Contact"));
+  EXPECT_EQ(ex.sessionStore.text("TRIPREQ"), "2");
 
   post(ex, with(validForm(), {{"btnsubmit", ""}, {"New", "EXISTING"}}));
   EXPECT_EQ(request("SELECT depdate FROM TRIPSREQ WHERE TRIPNUM = 2"), daysFromToday(30).stored);
