@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <functional>
 
@@ -201,6 +202,32 @@ TEST_F(RecordsetTest, StoredDateTextReadsAsADate) {
     rs.open("SELECT DateValue(RETDATE) AS DAY FROM TRIPS WHERE TRIPNUM = 1", db_);
     EXPECT_EQ(rs.field("DAY"), Value::date(vb::dateOnly(c.expected.asDate()))) << c.stored;
   }
+}
+
+TEST_F(RecordsetTest, DateValueKeepsTheDayAsStorageTextWhateverTheDateForm) {
+  struct Case {
+    const char* stored;
+    const char* day;
+  };
+  const Case cases[] = {
+      {"2024-03-05 10:30:00", "2024-03-05 00:00:00"},
+      {"2024-03-05 23:59:59", "2024-03-05 00:00:00"},
+      {"2024-03-05", "2024-03-05 00:00:00"},
+      {"1899-12-29 06:00:00", "1899-12-29 00:00:00"},  // before day zero
+      {"3/5/2024 10:30:00 AM", "2024-03-05 00:00:00"},
+      {"0150-06-01 12:00:00", "0150-06-01 00:00:00"},
+  };
+  sqlite3_stmt* statement = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db_.handle(), "SELECT vb_datevalue(?)", -1, &statement, nullptr),
+            SQLITE_OK);
+  for (const Case& c : cases) {
+    sqlite3_reset(statement);
+    sqlite3_bind_text(statement, 1, c.stored, -1, SQLITE_TRANSIENT);
+    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW) << c.stored;
+    const auto* day = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    EXPECT_STREQ(day, c.day) << c.stored;
+  }
+  sqlite3_finalize(statement);
 }
 
 TEST_F(RecordsetTest, FieldByPositionReadsWhatTheNameReads) {
