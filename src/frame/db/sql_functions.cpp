@@ -108,7 +108,8 @@ void dateValueFunction(sqlite3_context* context, int, sqlite3_value** args) {
     if (looksLikeStorageDate(stored) && stored[0] != '0' && vb::fromStorageText(stored)) {
       char day[] = "0000-00-00 00:00:00";
       stored.copy(day, 10);
-      sqlite3_result_text(context, day, sizeof day - 1, SQLITE_TRANSIENT);
+      // Given with its terminator, so that reading the result needs no second copy.
+      sqlite3_result_text(context, day, -1, SQLITE_TRANSIENT);
       return;
     }
   }
