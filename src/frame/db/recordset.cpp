@@ -563,6 +563,13 @@ const Value& Recordset::fieldValue(int index) const {
   return r.rows[static_cast<size_t>(r.position)][static_cast<size_t>(index)];
 }
 
+std::span<const Value> Recordset::currentFields() const {
+  Impl& r = requireOpen(impl_);
+  if (!r.hasCurrentRow()) r.ensureLoaded();
+  if (!r.hasCurrentRow() || r.editing != Impl::Editing::None) raiseNoCurrentRecord();
+  return r.rows[static_cast<size_t>(r.position)];
+}
+
 bool Recordset::hasField(std::string_view name) const {
   return requireOpen(impl_).indexOf(name).has_value();
 }

@@ -236,14 +236,19 @@ TEST_F(RecordsetTest, FieldByPositionReadsWhatTheNameReads) {
           LockType::Optimistic);
   const int status = rs.fieldIndex("status");
   EXPECT_EQ(rs.fieldName(status), "Status");
-  for (; !rs.eof(); rs.moveNext()) EXPECT_EQ(rs.field(status), rs.field("STATUS"));
-  // Values assigned but not yet written read back by position too.
+  for (; !rs.eof(); rs.moveNext()) {
+    EXPECT_EQ(rs.field(status), rs.field("STATUS"));
+    EXPECT_EQ(rs.currentFields()[static_cast<size_t>(status)], rs.field("STATUS"));
+  }
+  // Values assigned but not yet written read back by position too, though not as a whole row.
   rs.moveFirst();
   rs.setField("Status", Value::text("Denied"));
   EXPECT_EQ(rs.field(status), Value::text("Denied"));
+  EXPECT_EQ(errorOf([&] { rs.currentFields(); }), vberr::kNoCurrentRecord);
   rs.moveLast();
   rs.moveNext();
   EXPECT_EQ(errorOf([&] { rs.field(status); }), vberr::kNoCurrentRecord);
+  EXPECT_EQ(errorOf([&] { rs.currentFields(); }), vberr::kNoCurrentRecord);
   for (int outside : {-1, rs.fieldCount()})
     EXPECT_EQ(errorOf([&] { rs.field(outside); }), vberr::kItemNotFound) << outside;
   EXPECT_EQ(errorOf([&] { rs.fieldIndex("NOSUCH"); }), vberr::kItemNotFound);
