@@ -1,6 +1,7 @@
 #include "forms/date_time_selectors.h"
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 #include "frame/application.h"
@@ -180,6 +181,25 @@ std::string getTIME(Ravadid& app, std::string_view strTIME) {
 }
 
 void appendTimeOfDate(std::string& out, double dateTime) {
+  // A time of day alone, as time columns hold it, is written straight from its seconds: a list
+  // writes four times a row.
+  constexpr int kSecondsPerDay = 24 * 60 * 60;
+  const long long seconds =
+      dateTime >= 0 && dateTime < 1 ? std::llround(dateTime * kSecondsPerDay) : kSecondsPerDay;
+  if (seconds < kSecondsPerDay) {
+    const int hour = static_cast<int>(seconds / 3600);
+    const int minute = static_cast<int>(seconds / 60 % 60);
+    const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
+    char text[16];
+    char* end = text;
+    if (hour12 >= 10) *end++ = '1';
+    *end++ = static_cast<char>('0' + hour12 % 10);
+    *end++ = ':';
+    *end++ = static_cast<char>('0' + minute / 10);
+    *end++ = static_cast<char>('0' + minute % 10);
+    out.append(text, end).append(hour < 12 ? "&nbsp;AM" : "&nbsp;PM");
+    return;
+  }
   const std::string text = vb::formatDate(dateTime);
   out.append(text, 0, text.size() - 6).append("&nbsp;").append(text, text.size() - 2);
 }

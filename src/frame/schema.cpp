@@ -408,6 +408,12 @@ constexpr Columns<1> kTripsreqCustomer = {tripsreq::kCustomer};
 constexpr Columns<2> kTripsreqChainStatus = {tripsreq::kChainid, tripsreq::kStatus};
 constexpr Columns<1> kTripsreqStatus = {tripsreq::kStatus};
 constexpr Columns<1> kTripsreqEnteredby = {tripsreq::kEnteredby};
+// The request list's order, alone and within one customer: the rows come out of the index in
+// the list's order, so the list needs no sort.
+constexpr Columns<3> kTripsreqDeparture = {tripsreq::kDepdate, tripsreq::kDeptime,
+                                           tripsreq::kDestination};
+constexpr Columns<4> kTripsreqCustomerDeparture = {tripsreq::kCustomer, tripsreq::kDepdate,
+                                                   tripsreq::kDeptime, tripsreq::kDestination};
 
 constexpr IndexSchema kCustomerFundIndexes[] = {
     {"CUSTOMER_FUND_CUSTOMER", kCustomerFundCustomer},
@@ -441,6 +447,8 @@ constexpr IndexSchema kTripsreqIndexes[] = {
     {"TRIPSREQ_chainid_Status", kTripsreqChainStatus},
     {"TRIPSREQ_Status", kTripsreqStatus},
     {"TRIPSREQ_ENTEREDBY", kTripsreqEnteredby},
+    {"TRIPSREQ_departure", kTripsreqDeparture},
+    {"TRIPSREQ_CUSTOMER_departure", kTripsreqCustomerDeparture},
 };
 
 constexpr TableSchema kTables[] = {
@@ -516,6 +524,17 @@ std::string columnDefinition(const ColumnSchema& column) {
   return sql;
 }
 
+void appendIndexDdl(const TableSchema& table, const IndexSchema& index, std::string& ddl) {
+  ddl += "CREATE INDEX IF NOT EXISTS " + quoteIdentifier(index.name) + " ON " +
+         quoteIdentifier(table.name) + " (";
+  const char* columnSeparator = "";
+  for (const char* column : index.columns) {
+    ddl += columnSeparator + quoteIdentifier(column);
+    columnSeparator = ", ";
+  }
+  ddl += ");\n";
+}
+
 void appendTableDdl(const TableSchema& table, std::string& ddl) {
   ddl += "CREATE TABLE IF NOT EXISTS " + quoteIdentifier(table.name) + " (";
   const char* separator = "\n  ";
@@ -524,16 +543,7 @@ void appendTableDdl(const TableSchema& table, std::string& ddl) {
     separator = ",\n  ";
   }
   ddl += "\n);\n";
-  for (const IndexSchema& index : table.indexes) {
-    ddl += "CREATE INDEX IF NOT EXISTS " + quoteIdentifier(index.name) + " ON " +
-           quoteIdentifier(table.name) + " (";
-    const char* columnSeparator = "";
-    for (const char* column : index.columns) {
-      ddl += columnSeparator + quoteIdentifier(column);
-      columnSeparator = ", ";
-    }
-    ddl += ");\n";
-  }
+  for (const IndexSchema& index : table.indexes) appendIndexDdl(table, index, ddl);
 }
 
 void execute(sqlite3* db, const char* sql) {
@@ -570,6 +580,18 @@ void createSchema(sqlite3* db, std::string_view file) {
   } catch (...) {
     sqlite3_exec(db, "ROLLBACK;", nullptr, nullptr, nullptr);
     throw;
+  }
+}
+
+void createMissingIndexes(sqlite3* db, std::string_view file) {
+  for (const TableSchema& table : kTables) {
+    if (file != table.file) continue;
+    for (const IndexSchema& index : table.indexes) {
+      std::string ddl;
+      appendIndexDdl(table, index, ddl);
+      // A file without the table or column, read-only or busy is served without the index.
+      sqlite3_exec(db, ddl.c_str(), nullptr, nullptr, nullptr);
+    }
   }
 }
 

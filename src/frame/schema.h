@@ -500,6 +500,10 @@ std::string schemaDdl(std::string_view file);
 // when a statement fails, and then creates nothing.
 void createSchema(sqlite3* db, std::string_view file);
 
+// Adds the indexes of one file that an older installation lacks, each on its own; an index
+// that cannot be made (a missing table, a read-only or busy file) is left out silently.
+void createMissingIndexes(sqlite3* db, std::string_view file);
+
 // Tells the database layer which columns hold booleans. Safe to call any number of times and
 // from several threads; the work is done once.
 void registerSchemaColumnTypes();

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <utility>
 
@@ -21,6 +22,7 @@ namespace ravadid {
 namespace {
 
 using namespace schema;
+using namespace std::string_view_literals;
 
 // ---- Fixed texts ----------------------------------------------------------------------------
 
@@ -133,7 +135,7 @@ bool isBlank(std::string_view text) {
 // The text, or "&nbsp;" when it is blank.
 void appendTextOrSpace(std::string& html, std::string_view text) {
   if (isBlank(text)) {
-    html += "&nbsp;";
+    html += "&nbsp;"sv;
   } else {
     appendHtmlEscaped(html, text);
   }
@@ -179,7 +181,7 @@ void appendTimeCell(std::string& html, const Value& value) {
 // The date alone, as the short date form prints it ("2/10/2026").
 void appendShortDateCell(std::string& html, const Value& value) {
   if (value.isNull() || value.isEmpty()) {
-    html += "&nbsp;";
+    html += "&nbsp;"sv;
   } else if (!vb::IsDate(value)) {
     // A date column holding text that is no date is shown as it is rather than failing the list.
     appendTextOrSpace(html, vb::CStr(value));
@@ -193,7 +195,7 @@ void appendTripNumberCell(std::string& html, const Value& value) {
   const std::string text = fieldText(value);
   const std::string trimmed = vb::Trim(text);
   if (trimmed.empty() || trimmed == "0") {
-    html += "&nbsp;";
+    html += "&nbsp;"sv;
   } else {
     appendHtmlEscaped(html, text);
   }
@@ -343,11 +345,11 @@ struct HeaderCell {
 };
 
 void appendHeaderCell(std::string& html, const HeaderCell& cell) {
-  html += "<td";
-  if (cell.twoColumns) html += " colspan='2'";
-  if (cell.width) html.append(" width='").append(cell.width).append("'");
-  if (cell.border) html += " style=\"border: solid 0 #000000; border-right-width:1px;\"";
-  html.append("><font size='-2'>").append(cell.label);
+  html += "<td"sv;
+  if (cell.twoColumns) html += " colspan='2'"sv;
+  if (cell.width) html.append(" width='"sv).append(cell.width).append("'"sv);
+  if (cell.border) html += " style=\"border: solid 0 #000000; border-right-width:1px;\""sv;
+  html.append("><font size='-2'>"sv).append(cell.label);
   html += cell.closesFont ? "</font></td>" : "</td>";
 }
 
@@ -381,9 +383,9 @@ std::string resultsHeader() {
       "<table width='100%' border='0' cellspacing='0'>"
       "<thead><tr>";
   for (const HeaderCell& cell : kFirstRow) appendHeaderCell(html, cell);
-  html += "</tr><tr>";
+  html += "</tr><tr>"sv;
   for (const HeaderCell& cell : kSecondRow) appendHeaderCell(html, cell);
-  html += "</tr><tr><td colspan='11'><hr></td></tr></thead></tbody>";
+  html += "</tr><tr><td colspan='11'><hr></td></tr></thead></tbody>"sv;
   return html;
 }
 
@@ -508,10 +510,36 @@ struct RequestFields {
       arriveTime, leaveTime, fieldTripNumber, chain, purpose;
 };
 
-void appendRequestRows(Ravadid& app, std::string& html, const db::Recordset& request,
-                       const RequestFields& at, std::string_view colour,
+// A request's detail link, escaped for the page. Only the request number differs from row to
+// row, so the rest is built once per list.
+class DetailLinks {
+ public:
+  explicit DetailLinks(const Ravadid& app) {
+    // The number stands last in the link, before the link's fixed end.
+    const std::string link = htmlEscape(app.urlFor("RequestDetail", kMark));
+    const std::size_t mark = link.rfind(kMark);
+    before_ = link.substr(0, mark);
+    after_ = link.substr(mark + kMark.size());
+  }
+
+  void append(std::string& html, const std::string& tripNumber) const {
+    html += before_;
+    appendHtmlEscaped(html, urlEncode(tripNumber));
+    html += after_;
+  }
+
+ private:
+  static constexpr std::string_view kMark = "0";
+  std::string before_;
+  std::string after_;
+};
+
+void appendRequestRows(std::string& html, std::span<const Value> request, const RequestFields& at,
+                       const DetailLinks& links, std::string_view colour,
                        const CustomerCursor::Customer& customer, DestinationNames& destinations) {
-  auto field = [&request](int index) -> const Value& { return request.fieldValue(index); };
+  auto field = [request](int index) -> const Value& {
+    return request[static_cast<std::size_t>(index)];
+  };
   const long code = NullToLong(field(at.destination));
   // Code 0 is a destination typed on the request, not one of the district's.
   std::string typedDestination;
@@ -524,29 +552,29 @@ void appendRequestRows(Ravadid& app, std::string& html, const db::Recordset& req
   }
   const std::string tripNumber = fieldText(field(at.tripNumber));
 
-  html.append("<tr bgcolor='").append(colour).append("'><td><font size='-2'><a href=\"");
-  appendHtmlEscaped(html, app.urlFor("RequestDetail", tripNumber));
-  html.append("\">");
+  html.append("<tr bgcolor='"sv).append(colour).append("'><td><font size='-2'><a href=\""sv);
+  links.append(html, tripNumber);
+  html.append("\">"sv);
   appendHtmlEscaped(html, tripNumber);
-  html.append("</a></font></td>").append(kCell);
+  html.append("</a></font></td>"sv).append(kCell);
   appendHtmlEscaped(html, customer.name);
-  html.append(kCellEnd).append("<td colspan='2' nowrap><font size='-2'>");
+  html.append(kCellEnd).append("<td colspan='2' nowrap><font size='-2'>"sv);
   if (isBlank(destination)) {
-    html += "&nbsp;";
+    html += "&nbsp;"sv;
   } else {
     html += breakStringHtml(destination, kDestinationBreakLength);
   }
-  html.append("</font></td>").append(kCell);
+  html.append("</font></td>"sv).append(kCell);
   appendNullToSpace(html, field(at.departureDate));
-  html += ", ";
+  html += ", "sv;
   appendTimeCell(html, field(at.departureTime));
   html.append(kCellEnd).append(kCell);
   appendNullToSpace(html, field(at.returnDate));
-  html += ", ";
+  html += ", "sv;
   appendTimeCell(html, field(at.returnTime));
-  html.append(kCellEnd).append("<td><font color='Red' size='-1'><b>");
+  html.append(kCellEnd).append("<td><font color='Red' size='-1'><b>"sv);
   appendNullToSpace(html, field(at.status));
-  html.append("</b></font></td>").append(kCell);
+  html.append("</b></font></td>"sv).append(kCell);
   appendShortDateCell(html, field(at.requestDate));
   html.append(kCellEnd).append(kCell);
   appendFieldOrSpace(html, field(at.category));
@@ -554,8 +582,8 @@ void appendRequestRows(Ravadid& app, std::string& html, const db::Recordset& req
   appendFieldOrSpace(html, field(at.internalNumber));
   html.append(kCellEnd);
 
-  html.append("</tr><tr bgcolor='").append(colour).append("'>");
-  html.append("<td></td><td>&nbsp;</td>").append(kCell);
+  html.append("</tr><tr bgcolor='"sv).append(colour).append("'>"sv);
+  html.append("<td></td><td>&nbsp;</td>"sv).append(kCell);
   // Never blank: the slash stands between the two counts.
   appendFieldText(html, field(at.students));
   html += '/';
@@ -574,7 +602,7 @@ void appendRequestRows(Ravadid& app, std::string& html, const db::Recordset& req
   appendFieldOrSpace(html, field(at.chain));
   html.append(kCellEnd).append(kCell);
   appendFieldOrSpace(html, field(at.purpose));
-  html.append(kMisnestedCellEnd).append("</tr>");
+  html.append(kMisnestedCellEnd).append("</tr>"sv);
 }
 
 // ---- The filter lists -----------------------------------------------------------------------
@@ -869,6 +897,7 @@ void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::str
       search.results = kTooManyRequests;
     } else {
       DestinationNames destinations(app.session());
+      const DetailLinks links(app);
       std::string html = resultsHeader();
       html.reserve(html.size() + static_cast<std::size_t>(records) * 1800);
       bool shaded = false;
@@ -876,14 +905,15 @@ void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::str
       std::optional<RequestFields> fields;
       if (!requests.eof()) fields.emplace(requests);
       for (; !requests.eof(); requests.moveNext()) {
+        const std::span<const Value> row = requests.currentFields();
         const CustomerCursor::Customer& customer =
-            customers.find(requests.fieldValue(fields->customer));
+            customers.find(row[static_cast<std::size_t>(fields->customer)]);
         if (!search.division.empty() &&
             !vb::equalsIgnoreCase(vb::Trim(customer.division), search.division)) {
           --search.count;
           continue;
         }
-        appendRequestRows(app, html, requests, *fields, shaded ? "#C0C0C0" : "#FFFFFF", customer,
+        appendRequestRows(html, row, *fields, links, shaded ? "#C0C0C0" : "#FFFFFF", customer,
                           destinations);
         shaded = !shaded;
       }

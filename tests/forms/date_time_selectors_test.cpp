@@ -342,6 +342,9 @@ TEST_F(DateTimeFormatters, TimeOfADatePrintsAsGetTimePrintsItsText) {
       at(1899, 12, 30, 10, 30),  // a time alone
       at(1899, 12, 30, 0, 0),    // day 0 at midnight: "12:00:00 AM"
       at(1899, 12, 30, 23, 59, 59),
+      at(1899, 12, 30, 12, 0),  // noon
+      at(1899, 12, 30, 1, 5),
+      1 - 1.0 / (4 * 86400),  // rounds up into the next day
       at(2026, 3, 5, 14, 5),  // a date with a time keeps the date
       at(2026, 3, 5),         // a date alone loses its middle
       at(2026, 12, 31),

@@ -152,6 +152,54 @@ TEST(SchemaDdl, FailingCreationLeavesNoHalfSchema) {
   EXPECT_TRUE(db.tables().empty());
 }
 
+// The request list, one customer's and everyone's, reads its rows in order from an index: a
+// sort of a few hundred whole rows would cost more than the rest of the query.
+TEST(SchemaIndexes, RequestListNeedsNoSort) {
+  RawDatabase db;
+  createSchema(db.get(), "Tripschl.mdb");
+  const char* const queries[] = {
+      "SELECT TRIPSREQ.TRIPNUM, TRIPSREQ.PURPOSE FROM TRIPSREQ WHERE TRIPSREQ.CUSTOMER = 'BEN'",
+      "SELECT TRIPSREQ.TRIPNUM, TRIPSREQ.PURPOSE FROM TRIPSREQ",
+  };
+  for (const char* query : queries) {
+    const std::string sql = "EXPLAIN QUERY PLAN " + db::translateSql(std::string(query) +
+                                                                     " ORDER BY TRIPSREQ.DEPDATE, "
+                                                                     "TRIPSREQ.DEPTIME, "
+                                                                     "TRIPSREQ.DESTINATION");
+    std::string plan;
+    sqlite3_stmt* statement = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &statement, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db.get());
+    while (sqlite3_step(statement) == SQLITE_ROW)
+      plan += reinterpret_cast<const char*>(sqlite3_column_text(statement, 3)) + std::string(";");
+    sqlite3_finalize(statement);
+    EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << query << ": " << plan;
+    EXPECT_NE(plan.find("USING INDEX"), std::string::npos) << query << ": " << plan;
+  }
+}
+
+TEST(SchemaIndexes, OlderFilesGetTheMissingIndexesAndOtherFilesAreLeftAlone) {
+  const std::string indexes =
+      "SELECT name FROM sqlite_master WHERE type = 'index' "
+      "AND name NOT LIKE 'sqlite_%' ORDER BY name";
+  RawDatabase older;
+  createSchema(older.get(), "Tripschl.mdb");
+  const std::vector<std::string> all = older.column(indexes);
+  ASSERT_EQ(older.exec("DROP INDEX \"TRIPSREQ_departure\"; "
+                       "DROP INDEX \"TRIPSREQ_CUSTOMER_departure\""),
+            "");
+  createMissingIndexes(older.get(), "Tripschl.mdb");
+  EXPECT_EQ(older.column(indexes), all);
+  createMissingIndexes(older.get(), "Tripschl.mdb");  // nothing left to add
+  EXPECT_EQ(older.column(indexes), all);
+
+  // A file without the tables gets neither tables nor indexes.
+  RawDatabase other;
+  createMissingIndexes(other.get(), "Tripschl.mdb");
+  EXPECT_TRUE(other.tables().empty());
+  EXPECT_TRUE(other.column(indexes).empty());
+}
+
 TEST(SchemaKeys, RequestAndTripNumbersAreNeverReused) {
   struct Case {
     const char* file;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,6 +75,10 @@ class Recordset {
   // The same without copying the value: it stays valid until the record set moves, changes
   // or closes (while a row is being edited, until the next read of a field).
   const Value& fieldValue(int index) const;
+  // Every field of the current row as read, by position, for a loop that reads most of each
+  // row; valid until the record set moves, changes or closes. Error 3021 when there is no
+  // current row or a row is being edited (its assigned values are not among these).
+  std::span<const Value> currentFields() const;
   bool hasField(std::string_view name) const;
   int fieldCount() const;
   std::string fieldName(int index) const;

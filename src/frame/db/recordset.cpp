@@ -99,8 +99,12 @@ Value interpret(const Column& column, Value stored) {
 // A field of the statement's current row as the runtime reads it. Stored date text is read in
 // place, without a copy of the text: a list reads thousands of dates.
 Value readField(const Column& column, sqlite3_value* stored) {
-  if (!column.boolean && (column.date || column.declared.empty()) &&
-      sqlite3_value_type(stored) == SQLITE_TEXT) {
+  const int type = sqlite3_value_type(stored);
+  if (type == SQLITE_NULL) return Value::null();
+  // Text of a text column and numbers of a number column read as they are stored.
+  if (!column.boolean && !column.date && (type != SQLITE_TEXT || !column.declared.empty()))
+    return storedValue(stored);
+  if (!column.boolean && (column.date || column.declared.empty()) && type == SQLITE_TEXT) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(stored));
     const std::string_view view(text ? text : "", static_cast<size_t>(sqlite3_value_bytes(stored)));
     if (column.date || looksLikeStorageDate(view)) {
@@ -557,6 +561,13 @@ const Value& Recordset::fieldValue(int index) const {
   if (!r.hasCurrentRow()) r.ensureLoaded();
   if (!r.hasCurrentRow()) raiseNoCurrentRecord();
   return r.rows[static_cast<size_t>(r.position)][static_cast<size_t>(index)];
+}
+
+std::span<const Value> Recordset::currentFields() const {
+  Impl& r = requireOpen(impl_);
+  if (!r.hasCurrentRow()) r.ensureLoaded();
+  if (!r.hasCurrentRow() || r.editing != Impl::Editing::None) raiseNoCurrentRecord();
+  return r.rows[static_cast<size_t>(r.position)];
 }
 
 bool Recordset::hasField(std::string_view name) const {

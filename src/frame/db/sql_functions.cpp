@@ -99,6 +99,20 @@ void textFunction(sqlite3_context* context, int, sqlite3_value** args) {
 }
 
 void dateValueFunction(sqlite3_context* context, int, sqlite3_value** args) {
+  // Stored date text of the years 1000 to 9999 keeps its day and drops its time as it is,
+  // without a round trip through a date number: a list computes this for every row.
+  if (sqlite3_value_type(args[0]) == SQLITE_TEXT) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    const std::string_view stored(text ? text : "",
+                                  static_cast<size_t>(sqlite3_value_bytes(args[0])));
+    if (looksLikeStorageDate(stored) && stored[0] != '0' && vb::fromStorageText(stored)) {
+      char day[] = "0000-00-00 00:00:00";
+      stored.copy(day, 10);
+      // Given with its terminator, so that reading the result needs no second copy.
+      sqlite3_result_text(context, day, -1, SQLITE_TRANSIENT);
+      return;
+    }
+  }
   guarded(context, [&] {
     Value v = argument(args[0]);
     if (v.isNull()) return sqlite3_result_null(context);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <functional>
 
@@ -203,20 +204,51 @@ TEST_F(RecordsetTest, StoredDateTextReadsAsADate) {
   }
 }
 
+TEST_F(RecordsetTest, DateValueKeepsTheDayAsStorageTextWhateverTheDateForm) {
+  struct Case {
+    const char* stored;
+    const char* day;
+  };
+  const Case cases[] = {
+      {"2024-03-05 10:30:00", "2024-03-05 00:00:00"},
+      {"2024-03-05 23:59:59", "2024-03-05 00:00:00"},
+      {"2024-03-05", "2024-03-05 00:00:00"},
+      {"1899-12-29 06:00:00", "1899-12-29 00:00:00"},  // before day zero
+      {"3/5/2024 10:30:00 AM", "2024-03-05 00:00:00"},
+      {"0150-06-01 12:00:00", "0150-06-01 00:00:00"},
+  };
+  sqlite3_stmt* statement = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db_.handle(), "SELECT vb_datevalue(?)", -1, &statement, nullptr),
+            SQLITE_OK);
+  for (const Case& c : cases) {
+    sqlite3_reset(statement);
+    sqlite3_bind_text(statement, 1, c.stored, -1, SQLITE_TRANSIENT);
+    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW) << c.stored;
+    const auto* day = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    EXPECT_STREQ(day, c.day) << c.stored;
+  }
+  sqlite3_finalize(statement);
+}
+
 TEST_F(RecordsetTest, FieldByPositionReadsWhatTheNameReads) {
   Recordset rs;
   rs.open("SELECT TRIPNUM, Status FROM TRIPSREQ ORDER BY TRIPNUM", db_, CursorType::Dynamic,
           LockType::Optimistic);
   const int status = rs.fieldIndex("status");
   EXPECT_EQ(rs.fieldName(status), "Status");
-  for (; !rs.eof(); rs.moveNext()) EXPECT_EQ(rs.field(status), rs.field("STATUS"));
-  // Values assigned but not yet written read back by position too.
+  for (; !rs.eof(); rs.moveNext()) {
+    EXPECT_EQ(rs.field(status), rs.field("STATUS"));
+    EXPECT_EQ(rs.currentFields()[static_cast<size_t>(status)], rs.field("STATUS"));
+  }
+  // Values assigned but not yet written read back by position too, though not as a whole row.
   rs.moveFirst();
   rs.setField("Status", Value::text("Denied"));
   EXPECT_EQ(rs.field(status), Value::text("Denied"));
+  EXPECT_EQ(errorOf([&] { rs.currentFields(); }), vberr::kNoCurrentRecord);
   rs.moveLast();
   rs.moveNext();
   EXPECT_EQ(errorOf([&] { rs.field(status); }), vberr::kNoCurrentRecord);
+  EXPECT_EQ(errorOf([&] { rs.currentFields(); }), vberr::kNoCurrentRecord);
   for (int outside : {-1, rs.fieldCount()})
     EXPECT_EQ(errorOf([&] { rs.field(outside); }), vberr::kItemNotFound) << outside;
   EXPECT_EQ(errorOf([&] { rs.fieldIndex("NOSUCH"); }), vberr::kItemNotFound);
