@@ -16,6 +16,7 @@
 #include "frame/schema.h"
 #include "frame/text.h"
 #include "request/break_string.h"
+#include "request/request_detail_page.h"
 #include "signin/district_tags.h"
 
 namespace ravadid {
@@ -70,45 +71,6 @@ constexpr std::string_view kTooManyRequests =
 constexpr std::string_view kNotFound = "NOT FOUND";
 constexpr int16_t kDestinationBreakLength = 30;
 constexpr std::size_t kDestinationOptionLength = 30;
-
-// The request form's copy in the session, emptied when the user leaves through the menu.
-constexpr const char* kRequestFormKeys[] = {"RequestDetail.destination",
-                                            "RequestDetail.contact",
-                                            "RequestDetail.fund",
-                                            "RequestDetail.dep_month",
-                                            "RequestDetail.dep_date",
-                                            "RequestDetail.dep_year",
-                                            "RequestDetail.ret_month",
-                                            "RequestDetail.ret_date",
-                                            "RequestDetail.ret_year",
-                                            "RequestDetail.dep_hour",
-                                            "RequestDetail.dep_min",
-                                            "RequestDetail.dep_ampm",
-                                            "RequestDetail.arrive_hour",
-                                            "RequestDetail.arrive_min",
-                                            "RequestDetail.arrive_ampm",
-                                            "RequestDetail.leave_hour",
-                                            "RequestDetail.leave_min",
-                                            "RequestDetail.leave_ampm",
-                                            "RequestDetail.ret_hour",
-                                            "RequestDetail.ret_min",
-                                            "RequestDetail.ret_ampm",
-                                            "RequestDetail.numadults",
-                                            "RequestDetail.numstudents",
-                                            "RequestDetail.numhand",
-                                            "RequestDetail.esttime",
-                                            "RequestDetail.estmile",
-                                            "RequestDetail.purpose",
-                                            "RequestDetail.custspec",
-                                            "RequestDetail.destspec",
-                                            "RequestDetail.tripcom",
-                                            "RequestDetail.po",
-                                            "RequestDetail.inttripnum",
-                                            "RequestDetail.tripcat",
-                                            "RequestDetail.grade",
-                                            "TRIPREQ",
-                                            "RequestDetail.requestoremail",
-                                            "RequestDetail.New"};
 
 // ---- Small rules ----------------------------------------------------------------------------
 
@@ -783,7 +745,7 @@ void RequestSearch_Navigate(Ravadid& app) {
     if (!app.sessionCheck()) return;
     Store& session = app.session();
     session.set("LoadRequestDetailFromSession", "False");
-    for (const char* key : kRequestFormKeys) session.set(key, "");
+    ClearRequestDetailSession(app);  // the request form's copy in the session
     const std::string button = vb::UCase(app.form("btnsubmit"));
     if (button == "WORK WITH TRIP REQUESTS") {
       app.setNextItem("RequestSearch");
