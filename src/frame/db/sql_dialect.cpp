@@ -8,6 +8,10 @@
 #include <array>
 #include <cctype>
 #include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
 
 #include "frame/db/database.h"
 #include "frame/db/sql_functions.h"
@@ -584,7 +588,43 @@ std::optional<FindCriterion> parseFindCriterion(std::string_view criterion) {
 
 }  // namespace dialect
 
-std::string translateSql(std::string_view dialectSql) {
+namespace {
+
+// Translations of the statements run lately. Pages run the same few texts again and again, and
+// translating one costs more than preparing it from a kept statement. Texts built from
+// changing values (a request number) would fill it without end, so it is emptied when full.
+class TranslationCache {
+ public:
+  std::optional<std::string> find(std::string_view dialectSql) {
+    std::lock_guard lock(mutex_);
+    auto it = translations_.find(dialectSql);
+    if (it == translations_.end()) return std::nullopt;
+    return it->second;
+  }
+  void add(std::string_view dialectSql, const std::string& translated) {
+    std::lock_guard lock(mutex_);
+    if (translations_.size() >= kMaxTranslations) translations_.clear();
+    translations_.emplace(std::string(dialectSql), translated);
+  }
+
+ private:
+  static constexpr std::size_t kMaxTranslations = 64;
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>{}(text);
+    }
+  };
+  std::mutex mutex_;
+  std::unordered_map<std::string, std::string, Hash, std::equal_to<>> translations_;
+};
+
+TranslationCache& translationCache() {
+  static TranslationCache cache;
+  return cache;
+}
+
+std::string translateUncached(std::string_view dialectSql) {
   std::vector<dialect::Token> tokens = dialect::tokenize(dialectSql);
   size_t i = 0;
   std::vector<dialect::Node> tree = dialect::buildTree(tokens, i, false);
@@ -593,6 +633,17 @@ std::string translateSql(std::string_view dialectSql) {
   out.reserve(dialectSql.size() + 32);
   dialect::render(tree, out);
   return out;
+}
+
+}  // namespace
+
+std::string translateSql(std::string_view dialectSql) {
+  TranslationCache& cache = translationCache();
+  if (std::optional<std::string> known = cache.find(dialectSql)) return std::move(*known);
+  // A statement that fails to translate raises here and is not kept.
+  std::string translated = translateUncached(dialectSql);
+  cache.add(dialectSql, translated);
+  return translated;
 }
 
 }  // namespace ravadid::db
