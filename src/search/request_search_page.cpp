@@ -12,6 +12,7 @@
 #include "frame/application.h"
 #include "frame/db/database.h"
 #include "frame/db/nulls.h"
+#include "frame/db/row_cursor.h"
 #include "frame/runtime.h"
 #include "frame/schema.h"
 #include "frame/text.h"
@@ -71,6 +72,8 @@ constexpr std::string_view kTooManyRequests =
 constexpr std::string_view kNotFound = "NOT FOUND";
 constexpr int16_t kDestinationBreakLength = 30;
 constexpr std::size_t kDestinationOptionLength = 30;
+// Room for a full list of ordinary rows, so that the page is seldom moved while it grows.
+constexpr std::size_t kResultsReserve = 384 * 1024;
 
 // ---- Small rules ----------------------------------------------------------------------------
 
@@ -127,6 +130,31 @@ void appendFieldText(std::string& html, const Value& value) {
     appendHtmlEscaped(html, value.asText());
   } else if (!value.isNull() && !value.isEmpty()) {
     appendHtmlEscaped(html, vb::CStr(value));
+  }
+}
+
+// The same three, for a field of the current row: text is escaped straight from the row.
+void appendNullToSpace(std::string& html, db::RowCursor& row, int index) {
+  if (std::optional<std::string_view> text = row.text(index)) {
+    appendHtmlEscaped(html, *text);
+  } else {
+    appendNullToSpace(html, row.field(index));
+  }
+}
+
+void appendFieldOrSpace(std::string& html, db::RowCursor& row, int index) {
+  if (std::optional<std::string_view> text = row.text(index)) {
+    appendTextOrSpace(html, *text);
+  } else {
+    appendFieldOrSpace(html, row.field(index));
+  }
+}
+
+void appendFieldText(std::string& html, db::RowCursor& row, int index) {
+  if (std::optional<std::string_view> text = row.text(index)) {
+    appendHtmlEscaped(html, *text);
+  } else {
+    appendFieldText(html, row.field(index));
   }
 }
 
@@ -442,7 +470,7 @@ constexpr std::string_view kMisnestedCellEnd = "</td></font>";
 
 // Positions of the fields that the result rows read, looked up once per list.
 struct RequestFields {
-  explicit RequestFields(const db::Recordset& request) {
+  explicit RequestFields(const db::RowCursor& request) {
     using namespace tripsreq;
     auto at = [&request](std::string_view name) { return request.fieldIndex(name); };
     customer = at(kCustomer);
@@ -496,12 +524,10 @@ class DetailLinks {
   std::string after_;
 };
 
-void appendRequestRows(std::string& html, std::span<const Value> request, const RequestFields& at,
+void appendRequestRows(std::string& html, db::RowCursor& request, const RequestFields& at,
                        const DetailLinks& links, std::string_view colour,
                        const CustomerCursor::Customer& customer, DestinationNames& destinations) {
-  auto field = [request](int index) -> const Value& {
-    return request[static_cast<std::size_t>(index)];
-  };
+  auto field = [&request](int index) -> const Value& { return request.field(index); };
   const long code = NullToLong(field(at.destination));
   // Code 0 is a destination typed on the request, not one of the district's.
   std::string typedDestination;
@@ -509,7 +535,10 @@ void appendRequestRows(std::string& html, std::span<const Value> request, const 
   if (code != 0) {
     destination = destinations.describe(code);
   } else {
-    typedDestination = NullToSpace(field(at.typedDestination));
+    if (std::optional<std::string_view> text = request.text(at.typedDestination))
+      typedDestination = *text;
+    else
+      typedDestination = NullToSpace(field(at.typedDestination));
     destination = typedDestination;
   }
   const std::string tripNumber = fieldText(field(at.tripNumber));
@@ -535,23 +564,23 @@ void appendRequestRows(std::string& html, std::span<const Value> request, const 
   html += ", "sv;
   appendTimeCell(html, field(at.returnTime));
   html.append(kCellEnd).append("<td><font color='Red' size='-1'><b>"sv);
-  appendNullToSpace(html, field(at.status));
+  appendNullToSpace(html, request, at.status);
   html.append("</b></font></td>"sv).append(kCell);
   appendShortDateCell(html, field(at.requestDate));
   html.append(kCellEnd).append(kCell);
-  appendFieldOrSpace(html, field(at.category));
+  appendFieldOrSpace(html, request, at.category);
   html.append(kCellEnd).append(kCell);
-  appendFieldOrSpace(html, field(at.internalNumber));
+  appendFieldOrSpace(html, request, at.internalNumber);
   html.append(kCellEnd);
 
   html.append("</tr><tr bgcolor='"sv).append(colour).append("'>"sv);
   html.append("<td></td><td>&nbsp;</td>"sv).append(kCell);
   // Never blank: the slash stands between the two counts.
-  appendFieldText(html, field(at.students));
+  appendFieldText(html, request, at.students);
   html += '/';
-  appendFieldText(html, field(at.adults));
+  appendFieldText(html, request, at.adults);
   html.append(kMisnestedCellEnd).append(kCell);
-  appendFieldOrSpace(html, field(at.grade));
+  appendFieldOrSpace(html, request, at.grade);
   html.append(kCellEnd).append(kCell);
   appendTimeCell(html, field(at.arriveTime));
   html.append(kCellEnd).append(kCell);
@@ -561,9 +590,9 @@ void appendRequestRows(std::string& html, std::span<const Value> request, const 
   html.append(kCellEnd).append(kCell);
   appendTripNumberCell(html, field(at.fieldTripNumber));
   html.append(kCellEnd).append(kCell);
-  appendFieldOrSpace(html, field(at.chain));
+  appendFieldOrSpace(html, request, at.chain);
   html.append(kCellEnd).append(kCell);
-  appendFieldOrSpace(html, field(at.purpose));
+  appendFieldOrSpace(html, request, at.purpose);
   html.append(kMisnestedCellEnd).append("</tr>"sv);
 }
 
@@ -851,34 +880,37 @@ void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::str
       return;
     }
     CustomerCursor customers(app.tripDb());
-    db::Recordset requests;
+    // The rows are written as they are read; a list found to hold more than the page shows is
+    // only counted to its end and replaced by the message.
+    db::RowCursor requests;
     requests.open(strSql, app.tripschlDb());
-    const long records = requests.recordCount();
-    search.count = static_cast<int32_t>(records);
+    DestinationNames destinations(app.session());
+    const DetailLinks links(app);
+    std::string html = resultsHeader();
+    html.reserve(kResultsReserve);
+    long records = 0;
+    long filteredOut = 0;
+    bool shaded = false;
+    // Looked up only when there is a row, as reading a field by name would be.
+    std::optional<RequestFields> fields;
+    while (requests.next()) {
+      if (++records > kMaxListedRequests) continue;
+      if (!fields) fields.emplace(requests);
+      const CustomerCursor::Customer& customer = customers.find(requests.field(fields->customer));
+      if (!search.division.empty() &&
+          !vb::equalsIgnoreCase(vb::Trim(customer.division), search.division)) {
+        ++filteredOut;
+        continue;
+      }
+      appendRequestRows(html, requests, *fields, links, shaded ? "#C0C0C0" : "#FFFFFF", customer,
+                        destinations);
+      shaded = !shaded;
+    }
     if (records > kMaxListedRequests) {
+      search.count = static_cast<int32_t>(records);
       search.results = kTooManyRequests;
     } else {
-      DestinationNames destinations(app.session());
-      const DetailLinks links(app);
-      std::string html = resultsHeader();
-      html.reserve(html.size() + static_cast<std::size_t>(records) * 1800);
-      bool shaded = false;
-      // Looked up only when there is a row, as reading a field by name would be.
-      std::optional<RequestFields> fields;
-      if (!requests.eof()) fields.emplace(requests);
-      for (; !requests.eof(); requests.moveNext()) {
-        const std::span<const Value> row = requests.currentFields();
-        const CustomerCursor::Customer& customer =
-            customers.find(row[static_cast<std::size_t>(fields->customer)]);
-        if (!search.division.empty() &&
-            !vb::equalsIgnoreCase(vb::Trim(customer.division), search.division)) {
-          --search.count;
-          continue;
-        }
-        appendRequestRows(html, row, *fields, links, shaded ? "#C0C0C0" : "#FFFFFF", customer,
-                          destinations);
-        shaded = !shaded;
-      }
+      search.count = static_cast<int32_t>(records - filteredOut);
       html += "</tbody></table>";
       search.results = std::move(html);
     }

@@ -17,6 +17,7 @@
 #include "frame/db/database.h"
 
 struct sqlite3_stmt;
+struct sqlite3_value;
 
 namespace ravadid::db {
 
@@ -100,6 +101,23 @@ struct ConnectionHandle {
 
 // Error 3709: a statement on a connection that is not open.
 [[noreturn]] void raiseConnectionUnusable();
+
+// Errors 3021 (no current row) and 3265 (no field of that name or position).
+[[noreturn]] void raiseNoCurrentRecord();
+[[noreturn]] void raiseItemNotFound();
+
+// The descriptions of a prepared statement's fields, from column first on.
+std::shared_ptr<const ColumnDescriptions> describeColumns(sqlite3_stmt* statement, int first);
+// A prepared statement with the description of its fields, taken now.
+CachedStatement describeStatement(Statement statement);
+// The handle's kept statement of this SQLite text when its description still holds, else one
+// prepared or described afresh. Given back through the handle's cache once its rows were read.
+CachedStatement takeStatement(ConnectionHandle& handle, const std::string& sqliteSql);
+// The position of a field by name ignoring case, or by "TABLE.COLUMN".
+std::optional<int> indexOfField(const ColumnDescriptions& columns, std::string_view name);
+// A field of a statement's current row as the record sets read it: dates and flags by their
+// column, date text of an expression as a date.
+Value readField(const ColumnDescription& column, sqlite3_value* stored);
 
 bool isBooleanColumn(std::string_view table, std::string_view column);
 // Moves whenever a boolean column is registered, so that descriptions taken before are redone.

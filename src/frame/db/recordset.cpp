@@ -51,15 +51,6 @@ std::string text(const char* s) {
   return s ? std::string(s) : std::string();
 }
 
-[[noreturn]] void raiseNoCurrentRecord() {
-  raise(vberr::kNoCurrentRecord,
-        "Either BOF or EOF is True, or the current record has been deleted. Requested operation "
-        "requires a current record.");
-}
-[[noreturn]] void raiseItemNotFound() {
-  raise(vberr::kItemNotFound,
-        "Item cannot be found in the collection corresponding to the requested name or ordinal.");
-}
 [[noreturn]] void raiseNotUpdatable() {
   raise(3251,
         "Current Recordset does not support updating. This may be a limitation of the provider, "
@@ -96,9 +87,22 @@ Value interpret(const Column& column, Value stored) {
   return stored;
 }
 
-// A field of the statement's current row as the runtime reads it. Stored date text is read in
-// place, without a copy of the text: a list reads thousands of dates.
-Value readField(const Column& column, sqlite3_value* stored) {
+}  // namespace
+
+void raiseNoCurrentRecord() {
+  raise(vberr::kNoCurrentRecord,
+        "Either BOF or EOF is True, or the current record has been deleted. Requested operation "
+        "requires a current record.");
+}
+
+void raiseItemNotFound() {
+  raise(vberr::kItemNotFound,
+        "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+}
+
+// Stored date text is read in place, without a copy of the text: a list reads thousands of
+// dates.
+Value readField(const ColumnDescription& column, sqlite3_value* stored) {
   const int type = sqlite3_value_type(stored);
   if (type == SQLITE_NULL) return Value::null();
   // Text of a text column and numbers of a number column read as they are stored.
@@ -113,6 +117,58 @@ Value readField(const Column& column, sqlite3_value* stored) {
   }
   return interpret(column, storedValue(stored));
 }
+
+std::optional<int> indexOfField(const ColumnDescriptions& columns, std::string_view name) {
+  for (size_t i = 0; i < columns.size(); ++i)
+    if (vb::equalsIgnoreCase(columns[i].name, name)) return static_cast<int>(i);
+  // "TABLE.COLUMN" names a field that shares its name with another one.
+  size_t dot = name.find('.');
+  if (dot != std::string_view::npos) {
+    for (size_t i = 0; i < columns.size(); ++i)
+      if (vb::equalsIgnoreCase(columns[i].table, name.substr(0, dot)) &&
+          vb::equalsIgnoreCase(columns[i].origin, name.substr(dot + 1)))
+        return static_cast<int>(i);
+  }
+  return std::nullopt;
+}
+
+std::shared_ptr<const ColumnDescriptions> describeColumns(sqlite3_stmt* statement, int first) {
+  int count = sqlite3_column_count(statement);
+  auto columns = std::make_shared<ColumnDescriptions>();
+  columns->reserve(static_cast<size_t>(std::max(count - first, 0)));
+  for (int i = first; i < count; ++i) {
+    ColumnDescription c;
+    c.name = text(sqlite3_column_name(statement, i));
+    c.table = text(sqlite3_column_table_name(statement, i));
+    c.origin = text(sqlite3_column_origin_name(statement, i));
+    c.declared = text(sqlite3_column_decltype(statement, i));
+    c.affinity = affinityOf(c.declared);
+    c.date = isDateType(c.declared);
+    c.boolean =
+        isBooleanType(c.declared) || (!c.table.empty() && isBooleanColumn(c.table, c.origin));
+    columns->push_back(std::move(c));
+  }
+  return columns;
+}
+
+CachedStatement describeStatement(Statement statement) {
+  // The register's generation is read first: a column registered meanwhile moves it again.
+  const uint64_t generation = booleanColumnsGeneration();
+  CachedStatement described{std::move(statement), nullptr, 0, generation};
+  described.columns = describeColumns(described.statement.get(), 0);
+  described.reprepared =
+      sqlite3_stmt_status(described.statement.get(), SQLITE_STMTSTATUS_REPREPARE, 0);
+  return described;
+}
+
+CachedStatement takeStatement(ConnectionHandle& handle, const std::string& sqliteSql) {
+  std::optional<CachedStatement> cached = handle.statements->take(sqliteSql);
+  if (cached && cached->booleanGeneration == booleanColumnsGeneration()) return std::move(*cached);
+  return describeStatement(cached ? std::move(cached->statement)
+                                  : prepareStatement(handle.db, sqliteSql));
+}
+
+namespace {
 
 Value wholeOrNumber(double x) {
   double r = vb::roundHalfEven(x);
@@ -241,20 +297,7 @@ struct Recordset::Impl {
   long size() const { return static_cast<long>(rows.size()); }
   bool hasCurrentRow() const { return position >= 0 && position < size(); }
 
-  std::optional<int> indexOf(std::string_view name) const {
-    const ColumnDescriptions& columns = *described;
-    for (size_t i = 0; i < columns.size(); ++i)
-      if (vb::equalsIgnoreCase(columns[i].name, name)) return static_cast<int>(i);
-    // "TABLE.COLUMN" names a field that shares its name with another one.
-    size_t dot = name.find('.');
-    if (dot != std::string_view::npos) {
-      for (size_t i = 0; i < columns.size(); ++i)
-        if (vb::equalsIgnoreCase(columns[i].table, name.substr(0, dot)) &&
-            vb::equalsIgnoreCase(columns[i].origin, name.substr(dot + 1)))
-          return static_cast<int>(i);
-    }
-    return std::nullopt;
-  }
+  std::optional<int> indexOf(std::string_view name) const { return indexOfField(*described, name); }
   int requireIndex(std::string_view name) const {
     std::optional<int> index = indexOf(name);
     if (!index) raiseItemNotFound();
@@ -264,22 +307,7 @@ struct Recordset::Impl {
   // Reads the fields' names and kinds from a prepared statement. For an updatable record set
   // the first column is the rowid.
   void describe(sqlite3_stmt* st) {
-    int count = sqlite3_column_count(st);
-    auto columns = std::make_shared<ColumnDescriptions>();
-    columns->reserve(static_cast<size_t>(count));
-    for (int i = updatable ? 1 : 0; i < count; ++i) {
-      Column c;
-      c.name = text(sqlite3_column_name(st, i));
-      c.table = text(sqlite3_column_table_name(st, i));
-      c.origin = text(sqlite3_column_origin_name(st, i));
-      c.declared = text(sqlite3_column_decltype(st, i));
-      c.affinity = affinityOf(c.declared);
-      c.date = isDateType(c.declared);
-      c.boolean =
-          isBooleanType(c.declared) || (!c.table.empty() && isBooleanColumn(c.table, c.origin));
-      columns->push_back(std::move(c));
-    }
-    described = std::move(columns);
+    described = describeColumns(st, updatable ? 1 : 0);
     reprepared = sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0);
   }
 
@@ -442,20 +470,13 @@ void Recordset::open(std::string_view sql, Connection& connection, CursorType /*
   } else {
     // The statement and its description come from the handle's kept statements when this text
     // ran on it before; a failure on the way finalizes the statement instead of keeping it.
-    StatementCache& cache = *impl->connection->statements;
-    std::optional<CachedStatement> cached = cache.take(translated);
-    uint64_t generation = booleanColumnsGeneration();
-    if (cached && cached->booleanGeneration == generation) {
-      impl->described = cached->columns;
-      impl->reprepared = cached->reprepared;
-    } else {
-      if (!cached)
-        cached.emplace(CachedStatement{prepareStatement(db, translated), nullptr, 0, generation});
-      impl->describe(cached->statement.get());
-    }
-    impl->fetch(db, cached->statement.get());
-    cache.put(translated, CachedStatement{std::move(cached->statement), impl->described,
-                                          impl->reprepared, generation});
+    CachedStatement cached = takeStatement(*impl->connection, translated);
+    impl->described = cached.columns;
+    impl->reprepared = cached.reprepared;
+    impl->fetch(db, cached.statement.get());
+    impl->connection->statements->put(
+        translated, CachedStatement{std::move(cached.statement), impl->described, impl->reprepared,
+                                    cached.booleanGeneration});
     // A read-only record set holds all its rows and no longer needs the connection.
     impl->connection.reset();
   }

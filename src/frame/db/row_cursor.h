@@ -1,0 +1,43 @@
+// A single forward pass over the rows of a read-only statement, each field read from the
+// statement only when asked for: for lists of hundreds of rows that read each row once, in
+// order, and use only some of its fields.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "frame/value.h"
+
+namespace ravadid::db {
+
+class Connection;
+
+class RowCursor {
+ public:
+  RowCursor();
+  ~RowCursor();
+  RowCursor(const RowCursor&) = delete;
+  RowCursor& operator=(const RowCursor&) = delete;
+
+  // Runs a statement of the dialect on the connection; no row is current until next().
+  void open(std::string_view sql, Connection& connection);
+  // Moves to the next row; false when there is none left, and the statement is then done with.
+  bool next();
+  // The position of a field by name (ignoring case), as Recordset::fieldIndex finds it.
+  int fieldIndex(std::string_view name) const;
+  // A field of the current row as a record set reads it, read once per row; valid until the
+  // cursor moves. Error 3021 when no row is current.
+  const Value& field(int index);
+  // The field's text when it reads as text, without a copy (valid until the cursor moves);
+  // nothing when it reads as anything else, which field() then gives.
+  std::optional<std::string_view> text(int index);
+  // Ends the pass; the statement is kept prepared for the next use of the same text.
+  void close();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace ravadid::db
