@@ -55,10 +55,16 @@ std::string BreakString(std::string_view str, int16_t length) {
 }
 
 std::string breakStringHtml(std::string_view str, int16_t length) {
-  BrokenText broken = breakText(str, length);
-  std::string result = htmlEscape(broken.head);
-  result.append(broken.joint).append(htmlEscape(broken.tail));
+  std::string result;
+  appendBreakStringHtml(result, str, length);
   return result;
+}
+
+void appendBreakStringHtml(std::string& out, std::string_view str, int16_t length) {
+  BrokenText broken = breakText(str, length);
+  appendHtmlEscaped(out, broken.head);
+  out.append(broken.joint);
+  appendHtmlEscaped(out, broken.tail);
 }
 
 }  // namespace ravadid

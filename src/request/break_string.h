@@ -19,5 +19,7 @@ std::string BreakString(std::string_view str, int16_t length);
 // BreakString for HTML: the raw text is broken first and each part escaped afterwards, so the
 // break never lands inside an entity and a quote or "<" in the text cannot become markup.
 std::string breakStringHtml(std::string_view str, int16_t length);
+// The same appended to out, for tables that write many cells into one page.
+void appendBreakStringHtml(std::string& out, std::string_view str, int16_t length);
 
 }  // namespace ravadid

@@ -553,7 +553,7 @@ void appendRequestRows(std::string& html, db::RowCursor& request, const RequestF
   if (isBlank(destination)) {
     html += "&nbsp;"sv;
   } else {
-    html += breakStringHtml(destination, kDestinationBreakLength);
+    appendBreakStringHtml(html, destination, kDestinationBreakLength);
   }
   html.append("</font></td>"sv).append(kCell);
   appendNullToSpace(html, field(at.departureDate));
