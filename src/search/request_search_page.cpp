@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <unordered_map>
@@ -679,6 +681,44 @@ std::string textSelect(std::string_view name, std::string_view attributes, const
   });
 }
 
+// The filter lists as last written, by list and selection. A session's lists are shared,
+// unchanging copies, and most lists are written again and again with the same selection; a
+// list that was loaded anew is another copy and is written afresh.
+class SelectListCache {
+ public:
+  std::string find(const WorkingList& list, std::string_view name, std::string_view attributes,
+                   std::string_view selected, const std::function<std::string()>& write) {
+    std::string key;
+    key.append(name).append(1, '\0').append(attributes).append(1, '\0').append(selected);
+    key.append(1, '\0').append(std::to_string(list.count));
+    {
+      std::lock_guard lock(mutex_);
+      auto it = written_.find(key);
+      if (it != written_.end() && it->second.list.lock() == list.entries) return it->second.html;
+    }
+    std::string html = write();
+    std::lock_guard lock(mutex_);
+    // Selections of many users and lists replaced over time would fill it without end.
+    if (written_.size() >= kMaxLists) written_.clear();
+    written_.insert_or_assign(std::move(key), Written{list.entries, html});
+    return html;
+  }
+
+ private:
+  static constexpr std::size_t kMaxLists = 256;
+  struct Written {
+    std::weak_ptr<const std::vector<std::string>> list;
+    std::string html;
+  };
+  std::mutex mutex_;
+  std::unordered_map<std::string, Written> written_;
+};
+
+SelectListCache& selectLists() {
+  static SelectListCache cache;
+  return cache;
+}
+
 // Writes the page's template with the tags of this search.
 class SearchPageWriter final : public PageObject {
  public:
@@ -793,26 +833,39 @@ void RequestSearch_ProcessTag(Ravadid& app, const RequestSearchState& search, Ta
   if (replaceDistrictTag(app, tag)) return;
   const Store& session = app.session();
   WorkingLists& lists = app.lists;
+  // A filter list, written or taken as last written for the same list and selection.
+  auto select = [&tag](const WorkingList& list, std::string_view name, const std::string& selected,
+                       const std::function<std::string()>& write) {
+    tag.contents = selectLists().find(list, name, tag.contents, selected, write);
+  };
   if (tag.is("WC@Grade")) {
     lists.grades = readList(session, kGradeListKeys);
-    tag.contents = codeSelect("grade", tag.contents, lists.grades, search.grade);
+    select(lists.grades, "grade", search.grade,
+           [&] { return codeSelect("grade", tag.contents, lists.grades, search.grade); });
   } else if (tag.is("WC@Status")) {
     lists.statuses = readList(session, kStatusListKeys);
-    tag.contents = codeSelect("status", tag.contents, lists.statuses, search.status);
+    select(lists.statuses, "status", search.status,
+           [&] { return codeSelect("status", tag.contents, lists.statuses, search.status); });
   } else if (tag.is("WC@CUSTOMER")) {
     lists.customers = readList(session, kCustomerListKeys);
-    tag.contents = customerSelect(tag.contents, lists.customers, search.customer);
+    select(lists.customers, "cust", search.customer,
+           [&] { return customerSelect(tag.contents, lists.customers, search.customer); });
   } else if (tag.is("WC@DEST")) {
     lists.destinations = readList(session, kDestinationListKeys);
-    tag.contents = destinationSelect(tag.contents, lists.destinations, search.destination);
+    select(lists.destinations, "dest", search.destination,
+           [&] { return destinationSelect(tag.contents, lists.destinations, search.destination); });
   } else if (tag.is("WC@CATEGORY")) {
     lists.tripCategories = readList(session, kTripCategoryListKeys);
-    tag.contents = textSelect("tripcat", tag.contents, lists.tripCategories, search.category,
-                              /*selectByCode=*/false);
+    select(lists.tripCategories, "tripcat", search.category, [&] {
+      return textSelect("tripcat", tag.contents, lists.tripCategories, search.category,
+                        /*selectByCode=*/false);
+    });
   } else if (tag.is("WC@DIV")) {
     lists.divisions = readList(session, kDivisionListKeys);
-    tag.contents = textSelect("div", tag.contents, lists.divisions, search.division,
-                              /*selectByCode=*/true);
+    select(lists.divisions, "div", search.division, [&] {
+      return textSelect("div", tag.contents, lists.divisions, search.division,
+                        /*selectByCode=*/true);
+    });
   } else if (tag.is("WC@RESULTS")) {
     tag.contents = search.results;
   } else if (tag.is("WC@DEPFROM")) {
