@@ -1,5 +1,6 @@
 #include "search/request_search_page.h"
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -472,30 +473,26 @@ constexpr std::string_view kMisnestedCellEnd = "</td></font>";
 
 // Positions of the fields that the result rows read, looked up once per list.
 struct RequestFields {
+  // The names of the fields below, in their order: all that a row reads, so that the query
+  // leaves out the others.
+  static constexpr std::array<std::string_view, 20> kNames = {
+      tripsreq::kCustomer,    tripsreq::kDestination,  "trDESTDESC",       tripsreq::kTripnum,
+      tripsreq::kDepdate,     tripsreq::kDeptime,      tripsreq::kRetdate, tripsreq::kRettime,
+      tripsreq::kStatus,      tripsreq::kReqdate,      tripsreq::kTripcat, tripsreq::kInttripnum,
+      tripsreq::kNumstudents, tripsreq::kNumadults,    tripsreq::kGrade,   tripsreq::kArrivetime,
+      tripsreq::kLeavetime,   tripsreq::kFieldtripNum, tripsreq::kChainid, tripsreq::kPurpose};
+
   explicit RequestFields(const db::RowCursor& request) {
-    using namespace tripsreq;
-    auto at = [&request](std::string_view name) { return request.fieldIndex(name); };
-    customer = at(kCustomer);
-    destination = at(kDestination);
-    typedDestination = at("trDESTDESC");
-    tripNumber = at(kTripnum);
-    departureDate = at(kDepdate);
-    departureTime = at(kDeptime);
-    returnDate = at(kRetdate);
-    returnTime = at(kRettime);
-    status = at(kStatus);
-    requestDate = at(kReqdate);
-    category = at(kTripcat);
-    internalNumber = at(kInttripnum);
-    students = at(kNumstudents);
-    adults = at(kNumadults);
-    grade = at(kGrade);
-    arriveTime = at(kArrivetime);
-    leaveTime = at(kLeavetime);
-    fieldTripNumber = at(kFieldtripNum);
-    chain = at(kChainid);
-    purpose = at(kPurpose);
+    int* const positions[] = {
+        &customer,      &destination,    &typedDestination, &tripNumber, &departureDate,
+        &departureTime, &returnDate,     &returnTime,       &status,     &requestDate,
+        &category,      &internalNumber, &students,         &adults,     &grade,
+        &arriveTime,    &leaveTime,      &fieldTripNumber,  &chain,      &purpose};
+    static_assert(std::size(positions) == kNames.size());
+    for (std::size_t i = 0; i < kNames.size(); ++i) *positions[i] = request.fieldIndex(kNames[i]);
   }
+
+  static std::vector<std::string_view> names() { return {kNames.begin(), kNames.end()}; }
 
   int customer, destination, typedDestination, tripNumber, departureDate, departureTime, returnDate,
       returnTime, status, requestDate, category, internalNumber, students, adults, grade,
@@ -936,7 +933,7 @@ void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::str
     // The rows are written as they are read; a list found to hold more than the page shows is
     // only counted to its end and replaced by the message.
     db::RowCursor requests;
-    requests.open(strSql, app.tripschlDb());
+    requests.open(strSql, app.tripschlDb(), RequestFields::names());
     DestinationNames destinations(app.session());
     const DetailLinks links(app);
     std::string html = resultsHeader();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "frame/value.h"
 
@@ -22,6 +23,10 @@ class RowCursor {
 
   // Runs a statement of the dialect on the connection; no row is current until next().
   void open(std::string_view sql, Connection& connection);
+  // The same for a pass that reads only the named fields: the statement's other plain fields
+  // are not computed and read as null.
+  void open(std::string_view sql, Connection& connection,
+            const std::vector<std::string_view>& fieldsRead);
   // Moves to the next row; false when there is none left, and the statement is then done with.
   bool next();
   // The position of a field by name (ignoring case), as Recordset::fieldIndex finds it.

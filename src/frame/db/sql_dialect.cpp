@@ -586,6 +586,112 @@ std::optional<FindCriterion> parseFindCriterion(std::string_view criterion) {
   return result;
 }
 
+namespace {
+
+bool isNameChar(char c) {
+  return isWordChar(c) && c != '$';
+}
+
+// The word at text[at] when it starts there and is followed by no other name character.
+bool wordAt(std::string_view text, std::size_t at, std::string_view word) {
+  if (at + word.size() > text.size()) return false;
+  if (at > 0 && isNameChar(text[at - 1])) return false;
+  if (at + word.size() < text.size() && isNameChar(text[at + word.size()])) return false;
+  return vb::equalsIgnoreCase(text.substr(at, word.size()), word);
+}
+
+std::string_view trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+bool isPlainName(std::string_view text) {
+  if (text.empty() || !isWordStart(text[0])) return false;
+  return std::all_of(text.begin(), text.end(), isNameChar);
+}
+
+// The name a select-list item gives its field: "x AS name" or the last part of "TABLE.COLUMN";
+// empty for anything else.
+std::string_view fieldNameOf(std::string_view item) {
+  item = trimmed(item);
+  for (std::size_t at = item.size(); at-- > 0;) {
+    if (wordAt(item, at, "AS")) {
+      const std::string_view alias = trimmed(item.substr(at + 2));
+      return at > 0 && isPlainName(alias) ? alias : std::string_view();
+    }
+  }
+  const std::size_t dot = item.rfind('.');
+  const std::string_view last = dot == std::string_view::npos ? item : item.substr(dot + 1);
+  if (!isPlainName(last)) return {};
+  for (std::size_t start = 0; start <= item.size();) {
+    const std::size_t end = std::min(item.find('.', start), item.size());
+    if (!isPlainName(item.substr(start, end - start))) return {};
+    start = end + 1;
+  }
+  return last;
+}
+
+}  // namespace
+
+std::string withOnlyFields(std::string_view sql, const std::vector<std::string_view>& fields) {
+  const std::string unchanged(sql);
+  std::size_t at = sql.find_first_not_of(" \t\r\n");
+  if (at == std::string_view::npos || !wordAt(sql, at, "SELECT")) return unchanged;
+  at += 6;
+  // The top-level commas of the select list and the FROM that ends it; quoted text and
+  // bracketed names are skipped whole.
+  std::vector<std::size_t> starts{at};
+  std::size_t from = std::string_view::npos;
+  int depth = 0;
+  for (std::size_t i = at; i < sql.size() && from == std::string_view::npos; ++i) {
+    const char c = sql[i];
+    if (c == '\'' || c == '"' || c == '[') {
+      const std::size_t close = sql.find(c == '[' ? ']' : c, i + 1);
+      if (close == std::string_view::npos) return unchanged;
+      i = close;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')') {
+      --depth;
+    } else if (depth == 0 && c == ',') {
+      starts.push_back(i + 1);
+    } else if (depth == 0 && wordAt(sql, i, "FROM")) {
+      from = i;
+    }
+  }
+  if (from == std::string_view::npos) return unchanged;
+  const std::string_view rest = sql.substr(from);
+  const std::string_view firstItem =
+      trimmed(sql.substr(at, (starts.size() > 1 ? starts[1] - 1 : from) - at));
+  for (std::string_view word : {"DISTINCT", "ALL", "TOP"})
+    if (wordAt(firstItem, 0, word)) return unchanged;
+  auto appearsIn = [](std::string_view text, std::string_view word) {
+    for (std::size_t i = 0; i + word.size() <= text.size(); ++i)
+      if (wordAt(text, i, word)) return true;
+    return false;
+  };
+  if (appearsIn(rest, "UNION")) return unchanged;
+
+  std::string out(sql.substr(0, at));
+  for (std::size_t k = 0; k < starts.size(); ++k) {
+    const std::size_t end = k + 1 < starts.size() ? starts[k + 1] - 1 : from;
+    const std::string_view item = sql.substr(starts[k], end - starts[k]);
+    const std::string_view name = fieldNameOf(item);
+    const bool read = name.empty() || std::any_of(fields.begin(), fields.end(), [&](auto f) {
+                        return vb::equalsIgnoreCase(f, name);
+                      });
+    if (k > 0) out += ',';
+    if (read || appearsIn(rest, name)) {
+      out += item;
+    } else {
+      out.append(" NULL AS ").append(name).append(" ");
+    }
+  }
+  out += rest;
+  return out;
+}
+
 }  // namespace dialect
 
 namespace {

@@ -57,4 +57,11 @@ struct FindCriterion {
 };
 std::optional<FindCriterion> parseFindCriterion(std::string_view criterion);
 
+// The statement with the fields of its select list that are not among fields (ignoring case)
+// replaced by "NULL AS name", so that the engine neither computes nor carries them. Fields are
+// named by their alias or the last part of their column name. The statement comes back as it
+// is when its select list is not a plain list of such fields (DISTINCT, *, a union), and a
+// field whose name appears after FROM (sorted or filtered by its alias) is kept.
+std::string withOnlyFields(std::string_view sql, const std::vector<std::string_view>& fields);
+
 }  // namespace ravadid::db::dialect

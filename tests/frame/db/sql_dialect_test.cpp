@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <vector>
+
 #include "frame/db/database.h"
 #include "frame/errors.h"
 
@@ -105,6 +108,40 @@ INSTANTIATE_TEST_SUITE_P(
         TranslationCase{"QualifiedTrueIsAName", "SELECT T.True FROM T", "SELECT T.True FROM T"},
         TranslationCase{"LoneNumberSignIsAnOperator", "SELECT a # b", "SELECT a # b"}),
     [](const ::testing::TestParamInfo<TranslationCase>& info) { return info.param.name; });
+
+// Fields a pass does not read become NULL; anything whose meaning could change is kept.
+TEST(SqlDialect, OnlyTheFieldsReadAreSelected) {
+  struct Case {
+    const char* sql;
+    const char* expected;
+  };
+  const std::vector<std::string_view> read = {"TRIPNUM", "customer", "trDESTDESC"};
+  const Case cases[] = {
+      {"SELECT TRIPSREQ.TRIPNUM, DateValue(TRIPSREQ.STATUS_DATE) AS Expr1, tripsreq.destdesc as "
+       "trDESTDESC, TRIPSREQ.CUSTOMER FROM TRIPSREQ WHERE TRIPSREQ.CUSTOMER = 'A, B' ORDER BY "
+       "TRIPSREQ.DEPDATE",
+       "SELECT TRIPSREQ.TRIPNUM, NULL AS Expr1 , tripsreq.destdesc as trDESTDESC, "
+       "TRIPSREQ.CUSTOMER FROM TRIPSREQ WHERE TRIPSREQ.CUSTOMER = 'A, B' ORDER BY "
+       "TRIPSREQ.DEPDATE"},
+      // Sorted by an alias, or by a field name the statement also selects: kept.
+      {"select TRIPNUM, GRADE, STATUS from TRIPSREQ order by GRADE",
+       "select TRIPNUM, GRADE, NULL AS STATUS from TRIPSREQ order by GRADE"},
+      // Commas inside calls, quotes and brackets do not split fields; an expression without a
+      // name is kept.
+      {"SELECT Trim$(A, ','), [x,y] AS Q, \"a,b\" AS R, TRIPNUM FROM T",
+       "SELECT Trim$(A, ','), NULL AS Q , NULL AS R , TRIPNUM FROM T"},
+      // Not a plain list of fields: left as it is.
+      {"SELECT DISTINCT TRIPNUM, GRADE FROM T", nullptr},
+      {"SELECT * FROM T", nullptr},
+      {"SELECT GRADE FROM T UNION SELECT GRADE FROM U", nullptr},
+      {"UPDATE T SET GRADE = 1", nullptr},
+      {"SELECT 'unclosed, GRADE FROM T", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sql);
+    EXPECT_EQ(dialect::withOnlyFields(c.sql, read), c.expected ? c.expected : c.sql);
+  }
+}
 
 TEST(SqlDialect, DateLiteralThatIsNoDateIsAnError) {
   try {
