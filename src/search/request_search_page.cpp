@@ -194,6 +194,49 @@ void appendTripNumberCell(std::string& html, const Value& value) {
   }
 }
 
+// Cells of one field as written before, by the text the field stores: a list shows the same few
+// days and times again and again, and finding a cell costs less than reading the date and
+// writing it. What a cell shows depends on nothing but that text, so the cell found is the cell
+// the field would write.
+class CellsByStoredText {
+ public:
+  using Writer = void (*)(std::string& html, const Value& value);
+  explicit CellsByStoredText(Writer write) : write_(write) {}
+
+  void append(std::string& html, db::RowCursor& row, int index) {
+    const std::optional<std::string_view> stored = row.storedText(index);
+    if (!stored) return write_(html, row.field(index));
+    auto it = cells_.find(*stored);
+    if (it == cells_.end()) {
+      std::string cell;
+      write_(cell, row.field(index));
+      it = cells_.emplace(std::string(*stored), std::move(cell)).first;
+    }
+    html += it->second;
+  }
+
+ private:
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>{}(text);
+    }
+  };
+  Writer write_;
+  std::unordered_map<std::string, std::string, Hash, std::equal_to<>> cells_;
+};
+
+// The date and time cells of one list.
+struct DateCells {
+  CellsByStoredText departureDate{appendNullToSpace};
+  CellsByStoredText departureTime{appendTimeCell};
+  CellsByStoredText returnDate{appendNullToSpace};
+  CellsByStoredText returnTime{appendTimeCell};
+  CellsByStoredText requestDate{appendShortDateCell};
+  CellsByStoredText arriveTime{appendTimeCell};
+  CellsByStoredText leaveTime{appendTimeCell};
+};
+
 // The filter cut to the text before its first comma (a division option posts its whole entry).
 std::string beforeFirstComma(std::string filter) {
   SplitEntry split = splitAtFirstComma(filter);
@@ -525,7 +568,8 @@ class DetailLinks {
 
 void appendRequestRows(std::string& html, db::RowCursor& request, const RequestFields& at,
                        const DetailLinks& links, std::string_view colour,
-                       const CustomerCursor::Customer& customer, DestinationNames& destinations) {
+                       const CustomerCursor::Customer& customer, DestinationNames& destinations,
+                       DateCells& dates) {
   auto field = [&request](int index) -> const Value& { return request.field(index); };
   const long code = NullToLong(field(at.destination));
   // Code 0 is a destination typed on the request, not one of the district's.
@@ -555,17 +599,17 @@ void appendRequestRows(std::string& html, db::RowCursor& request, const RequestF
     appendBreakStringHtml(html, destination, kDestinationBreakLength);
   }
   html.append("</font></td>"sv).append(kCell);
-  appendNullToSpace(html, field(at.departureDate));
+  dates.departureDate.append(html, request, at.departureDate);
   html += ", "sv;
-  appendTimeCell(html, field(at.departureTime));
+  dates.departureTime.append(html, request, at.departureTime);
   html.append(kCellEnd).append(kCell);
-  appendNullToSpace(html, field(at.returnDate));
+  dates.returnDate.append(html, request, at.returnDate);
   html += ", "sv;
-  appendTimeCell(html, field(at.returnTime));
+  dates.returnTime.append(html, request, at.returnTime);
   html.append(kCellEnd).append("<td><font color='Red' size='-1'><b>"sv);
   appendNullToSpace(html, request, at.status);
   html.append("</b></font></td>"sv).append(kCell);
-  appendShortDateCell(html, field(at.requestDate));
+  dates.requestDate.append(html, request, at.requestDate);
   html.append(kCellEnd).append(kCell);
   appendFieldOrSpace(html, request, at.category);
   html.append(kCellEnd).append(kCell);
@@ -581,9 +625,9 @@ void appendRequestRows(std::string& html, db::RowCursor& request, const RequestF
   html.append(kMisnestedCellEnd).append(kCell);
   appendFieldOrSpace(html, request, at.grade);
   html.append(kCellEnd).append(kCell);
-  appendTimeCell(html, field(at.arriveTime));
+  dates.arriveTime.append(html, request, at.arriveTime);
   html.append(kCellEnd).append(kCell);
-  appendTimeCell(html, field(at.leaveTime));
+  dates.leaveTime.append(html, request, at.leaveTime);
   html.append(kCellEnd).append(kCell);
   appendTextOrSpace(html, customer.division);
   html.append(kCellEnd).append(kCell);
@@ -935,6 +979,7 @@ void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::str
     db::RowCursor requests;
     requests.open(strSql, app.tripschlDb(), RequestFields::names());
     DestinationNames destinations(app.session());
+    DateCells dates;
     const DetailLinks links(app);
     std::string html = resultsHeader();
     html.reserve(kResultsReserve);
@@ -953,7 +998,7 @@ void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::str
         continue;
       }
       appendRequestRows(html, requests, *fields, links, shaded ? "#C0C0C0" : "#FFFFFF", customer,
-                        destinations);
+                        destinations, dates);
       shaded = !shaded;
     }
     if (records > kMaxListedRequests) {

@@ -113,6 +113,13 @@ std::optional<std::string_view> RowCursor::text(int index) {
   // Stored text of a plain text column reads as it is stored; anything else goes through the
   // record set's reading (dates, flags, text of an expression that may be a date).
   if (column.boolean || column.date || column.declared.empty()) return std::nullopt;
+  return storedText(index);
+}
+
+std::optional<std::string_view> RowCursor::storedText(int index) {
+  if (!impl_ || !impl_->onRow) raiseNoCurrentRecord();
+  Impl& r = *impl_;
+  if (index < 0 || static_cast<std::size_t>(index) >= r.values.size()) raiseItemNotFound();
   // Read through the column's value: one call on the statement instead of three.
   sqlite3_value* stored = sqlite3_column_value(r.statement(), index);
   if (sqlite3_value_type(stored) != SQLITE_TEXT) return std::nullopt;

@@ -37,6 +37,9 @@ class RowCursor {
   // The field's text when it reads as text, without a copy (valid until the cursor moves);
   // nothing when it reads as anything else, which field() then gives.
   std::optional<std::string_view> text(int index);
+  // The field's value as the database stores it when that is text, before it is read as a date
+  // or a flag (valid until the cursor moves); nothing for null and numbers.
+  std::optional<std::string_view> storedText(int index);
   // Ends the pass; the statement is kept prepared for the next use of the same text.
   void close();
 
