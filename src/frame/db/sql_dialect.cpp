@@ -597,6 +597,10 @@ bool wordAt(std::string_view text, std::size_t at, std::string_view word) {
   if (at + word.size() > text.size()) return false;
   if (at > 0 && isNameChar(text[at - 1])) return false;
   if (at + word.size() < text.size() && isNameChar(text[at + word.size()])) return false;
+  // Most places differ in an ASCII first letter already.
+  const auto first = static_cast<unsigned char>(text[at]);
+  if (first < 0x80 && std::tolower(first) != std::tolower(static_cast<unsigned char>(word[0])))
+    return false;
   return vb::equalsIgnoreCase(text.substr(at, word.size()), word);
 }
 
