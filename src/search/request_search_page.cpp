@@ -206,13 +206,17 @@ class CellsByStoredText {
   void append(std::string& html, db::RowCursor& row, int index) {
     const std::optional<std::string_view> stored = row.storedText(index);
     if (!stored) return write_(html, row.field(index));
-    auto it = cells_.find(*stored);
-    if (it == cells_.end()) {
-      std::string cell;
-      write_(cell, row.field(index));
-      it = cells_.emplace(std::string(*stored), std::move(cell)).first;
+    // Rows in date order often repeat the cell of the row before.
+    if (!last_ || last_->first != *stored) {
+      auto it = cells_.find(*stored);
+      if (it == cells_.end()) {
+        std::string cell;
+        write_(cell, row.field(index));
+        it = cells_.emplace(std::string(*stored), std::move(cell)).first;
+      }
+      last_ = &*it;
     }
-    html += it->second;
+    html += last_->second;
   }
 
  private:
@@ -224,6 +228,7 @@ class CellsByStoredText {
   };
   Writer write_;
   std::unordered_map<std::string, std::string, Hash, std::equal_to<>> cells_;
+  const std::pair<const std::string, std::string>* last_ = nullptr;
 };
 
 // The date and time cells of one list.
@@ -449,6 +454,13 @@ class CustomerCursor {
     return last_;
   }
 
+  // The same for a field of the current row: a code stored as text is compared in place.
+  const Customer& find(db::RowCursor& row, int index) {
+    const std::optional<std::string_view> code = row.text(index);
+    if (code && looked_ && lastCode_.isText() && lastCode_.asText() == *code) return last_;
+    return find(row.field(index));
+  }
+
  private:
   Customer lookUp(const std::string& code) {
     if (vb::Trim(code).empty()) return notFound();
@@ -509,10 +521,10 @@ class DestinationNames {
   std::unordered_map<std::string, std::string_view> descriptions_;
 };
 
-constexpr std::string_view kCell = "<td><font size='-2'>";
-constexpr std::string_view kCellEnd = "</font></td>";
+// A cell's end and the next cell's start, appended in one piece.
+constexpr std::string_view kNextCell = "</font></td><td><font size='-2'>";
 // Two cells of the second line have always been closed in the wrong order.
-constexpr std::string_view kMisnestedCellEnd = "</td></font>";
+constexpr std::string_view kMisnestedNextCell = "</td></font><td><font size='-2'>";
 
 // Positions of the fields that the result rows read, looked up once per list.
 struct RequestFields {
@@ -590,53 +602,51 @@ void appendRequestRows(std::string& html, db::RowCursor& request, const RequestF
   links.append(html, tripNumber);
   html.append("\">"sv);
   appendHtmlEscaped(html, tripNumber);
-  html.append("</a></font></td>"sv).append(kCell);
+  html.append("</a></font></td><td><font size='-2'>"sv);
   appendHtmlEscaped(html, customer.name);
-  html.append(kCellEnd).append("<td colspan='2' nowrap><font size='-2'>"sv);
+  html.append("</font></td><td colspan='2' nowrap><font size='-2'>"sv);
   if (isBlank(destination)) {
     html += "&nbsp;"sv;
   } else {
     appendBreakStringHtml(html, destination, kDestinationBreakLength);
   }
-  html.append("</font></td>"sv).append(kCell);
+  html.append(kNextCell);
   dates.departureDate.append(html, request, at.departureDate);
   html += ", "sv;
   dates.departureTime.append(html, request, at.departureTime);
-  html.append(kCellEnd).append(kCell);
+  html.append(kNextCell);
   dates.returnDate.append(html, request, at.returnDate);
   html += ", "sv;
   dates.returnTime.append(html, request, at.returnTime);
-  html.append(kCellEnd).append("<td><font color='Red' size='-1'><b>"sv);
+  html.append("</font></td><td><font color='Red' size='-1'><b>"sv);
   appendNullToSpace(html, request, at.status);
-  html.append("</b></font></td>"sv).append(kCell);
+  html.append("</b></font></td><td><font size='-2'>"sv);
   dates.requestDate.append(html, request, at.requestDate);
-  html.append(kCellEnd).append(kCell);
+  html.append(kNextCell);
   appendFieldOrSpace(html, request, at.category);
-  html.append(kCellEnd).append(kCell);
+  html.append(kNextCell);
   appendFieldOrSpace(html, request, at.internalNumber);
-  html.append(kCellEnd);
-
-  html.append("</tr><tr bgcolor='"sv).append(colour).append("'>"sv);
-  html.append("<td></td><td>&nbsp;</td>"sv).append(kCell);
+  html.append("</font></td></tr><tr bgcolor='"sv).append(colour).append("'>"sv);
+  html.append("<td></td><td>&nbsp;</td><td><font size='-2'>"sv);
   // Never blank: the slash stands between the two counts.
   appendFieldText(html, request, at.students);
   html += '/';
   appendFieldText(html, request, at.adults);
-  html.append(kMisnestedCellEnd).append(kCell);
+  html.append(kMisnestedNextCell);
   appendFieldOrSpace(html, request, at.grade);
-  html.append(kCellEnd).append(kCell);
+  html.append(kNextCell);
   dates.arriveTime.append(html, request, at.arriveTime);
-  html.append(kCellEnd).append(kCell);
+  html.append(kNextCell);
   dates.leaveTime.append(html, request, at.leaveTime);
-  html.append(kCellEnd).append(kCell);
+  html.append(kNextCell);
   appendTextOrSpace(html, customer.division);
-  html.append(kCellEnd).append(kCell);
+  html.append(kNextCell);
   appendTripNumberCell(html, field(at.fieldTripNumber));
-  html.append(kCellEnd).append(kCell);
+  html.append(kNextCell);
   appendFieldOrSpace(html, request, at.chain);
-  html.append(kCellEnd).append(kCell);
+  html.append(kNextCell);
   appendFieldOrSpace(html, request, at.purpose);
-  html.append(kMisnestedCellEnd).append("</tr>"sv);
+  html.append("</td></font></tr>"sv);
 }
 
 // ---- The filter lists -----------------------------------------------------------------------
@@ -991,7 +1001,7 @@ void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::str
     while (requests.next()) {
       if (++records > kMaxListedRequests) continue;
       if (!fields) fields.emplace(requests);
-      const CustomerCursor::Customer& customer = customers.find(requests.field(fields->customer));
+      const CustomerCursor::Customer& customer = customers.find(requests, fields->customer);
       if (!search.division.empty() &&
           !vb::equalsIgnoreCase(vb::Trim(customer.division), search.division)) {
         ++filteredOut;
