@@ -828,6 +828,33 @@ TEST_F(RequestSearchTest, TagsShowTheSessionListsWithTheFiltersSelected) {
   }
 }
 
+// A list shown again is the same list: one loaded anew or another selection shows anew.
+TEST_F(RequestSearchTest, AFilterListShownAgainFollowsTheSessionListAndTheSelection) {
+  FakeExchange ex;
+  auto grades = [&](std::vector<std::string> entries) {
+    storeList(ex.sessionStore, kGradeListKeys,
+              WorkingList{std::make_shared<const std::vector<std::string>>(std::move(entries)), 2});
+  };
+  auto shown = [&](const std::string& selected) {
+    Ravadid app(web_, ex);
+    RequestSearchState search;
+    search.grade = selected;
+    TagEvent tag{"WC@Grade", "", false};
+    RequestSearch_ProcessTag(app, search, tag);
+    return tag.contents;
+  };
+  grades({"", "K", "09"});
+  const std::string first = shown("K");
+  EXPECT_EQ(shown("K"), first);
+  EXPECT_EQ(shown("09"),
+            "<select name='grade' ><option value=><option value='K'>K<option value='09' "
+            "selected>09</select>");
+  grades({"", "K", "10"});
+  EXPECT_EQ(shown("K"),
+            "<select name='grade' ><option value=><option value='K' selected>K<option "
+            "value='10'>10</select>");
+}
+
 TEST_F(RequestSearchTest, ThePageRendersItsListsWithoutReadingTheListTables) {
   std::ifstream real(std::filesystem::path(RAVADID_SOURCE_DIR) /
                      "site/templates/RequestSearch.html");
