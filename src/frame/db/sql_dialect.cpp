@@ -19,6 +19,50 @@
 #include "frame/runtime.h"
 
 namespace ravadid::db {
+namespace {
+
+// Rewritings of the statements run lately, by the text they were made from. Pages run the same
+// few texts again and again, and rewriting one costs more than preparing it from a kept
+// statement. Texts built from changing values (a request number) would fill it without end, so
+// it is emptied when full.
+class TextCache {
+ public:
+  std::optional<std::string> find(std::string_view dialectSql) {
+    std::lock_guard lock(mutex_);
+    auto it = translations_.find(dialectSql);
+    if (it == translations_.end()) return std::nullopt;
+    return it->second;
+  }
+  void add(std::string_view dialectSql, const std::string& translated) {
+    std::lock_guard lock(mutex_);
+    if (translations_.size() >= kMaxTranslations) translations_.clear();
+    translations_.emplace(std::string(dialectSql), translated);
+  }
+
+ private:
+  static constexpr std::size_t kMaxTranslations = 64;
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>{}(text);
+    }
+  };
+  std::mutex mutex_;
+  std::unordered_map<std::string, std::string, Hash, std::equal_to<>> translations_;
+};
+
+TextCache& translationCache() {
+  static TextCache cache;
+  return cache;
+}
+
+TextCache& narrowingCache() {
+  static TextCache cache;
+  return cache;
+}
+
+}  // namespace
+
 namespace dialect {
 namespace {
 
@@ -636,9 +680,7 @@ std::string_view fieldNameOf(std::string_view item) {
   return last;
 }
 
-}  // namespace
-
-std::string withOnlyFields(std::string_view sql, const std::vector<std::string_view>& fields) {
+std::string narrowed(std::string_view sql, const std::vector<std::string_view>& fields) {
   const std::string unchanged(sql);
   std::size_t at = sql.find_first_not_of(" \t\r\n");
   if (at == std::string_view::npos || !wordAt(sql, at, "SELECT")) return unchanged;
@@ -696,43 +738,21 @@ std::string withOnlyFields(std::string_view sql, const std::vector<std::string_v
   return out;
 }
 
+}  // namespace
+
+std::string withOnlyFields(std::string_view sql, const std::vector<std::string_view>& fields) {
+  std::string key(sql);
+  for (std::string_view field : fields) key.append(1, '\0').append(field);
+  TextCache& cache = narrowingCache();
+  if (std::optional<std::string> known = cache.find(key)) return std::move(*known);
+  std::string result = narrowed(sql, fields);
+  cache.add(key, result);
+  return result;
+}
+
 }  // namespace dialect
 
 namespace {
-
-// Translations of the statements run lately. Pages run the same few texts again and again, and
-// translating one costs more than preparing it from a kept statement. Texts built from
-// changing values (a request number) would fill it without end, so it is emptied when full.
-class TranslationCache {
- public:
-  std::optional<std::string> find(std::string_view dialectSql) {
-    std::lock_guard lock(mutex_);
-    auto it = translations_.find(dialectSql);
-    if (it == translations_.end()) return std::nullopt;
-    return it->second;
-  }
-  void add(std::string_view dialectSql, const std::string& translated) {
-    std::lock_guard lock(mutex_);
-    if (translations_.size() >= kMaxTranslations) translations_.clear();
-    translations_.emplace(std::string(dialectSql), translated);
-  }
-
- private:
-  static constexpr std::size_t kMaxTranslations = 64;
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-      return std::hash<std::string_view>{}(text);
-    }
-  };
-  std::mutex mutex_;
-  std::unordered_map<std::string, std::string, Hash, std::equal_to<>> translations_;
-};
-
-TranslationCache& translationCache() {
-  static TranslationCache cache;
-  return cache;
-}
 
 std::string translateUncached(std::string_view dialectSql) {
   std::vector<dialect::Token> tokens = dialect::tokenize(dialectSql);
@@ -748,7 +768,7 @@ std::string translateUncached(std::string_view dialectSql) {
 }  // namespace
 
 std::string translateSql(std::string_view dialectSql) {
-  TranslationCache& cache = translationCache();
+  TextCache& cache = translationCache();
   if (std::optional<std::string> known = cache.find(dialectSql)) return std::move(*known);
   // A statement that fails to translate raises here and is not kept.
   std::string translated = translateUncached(dialectSql);
