@@ -10,6 +10,12 @@ function plainText(node) {
 }
 
 function labelControls(container) {
+  // Selects first: the text before one may belong to a box that is labelled next.
+  for (const select of container.querySelectorAll('select:not([aria-label])')) {
+    if (select.labels && select.labels.length) continue;
+    const text = plainText(select.previousSibling);
+    if (text) select.setAttribute('aria-label', text);
+  }
   for (const input of container.querySelectorAll('input[type=checkbox], input[type=radio]')) {
     const text = plainText(input.nextSibling);
     if (text && !input.closest('label')) {
@@ -18,11 +24,6 @@ function labelControls(container) {
       input.before(label);
       label.append(input, input.nextSibling);
     }
-  }
-  for (const select of container.querySelectorAll('select:not([aria-label])')) {
-    if (select.labels && select.labels.length) continue;
-    const text = plainText(select.previousSibling);
-    if (text) select.setAttribute('aria-label', text);
   }
   // A trip's first line holds the Cancelled and Billed boxes, its second line Assigned.
   for (const row of container.querySelectorAll('tr[bgcolor]')) {

@@ -302,7 +302,7 @@ export const flows = [
       const page = await visit.open();
       await signIn(visit, page, 'clerk', 'clerk');
       await press(page, 'btnsubmit', 'View Field Trips');
-      await visit.check(page, 'trips');
+      // The whole district's list is long; its layout and names are checked on the filtered list.
       expect(
           await page.title() === 'Field Trips - View Field Trips', 'the menu does not open the trips');
       // Cancelled trips only: a short list.
