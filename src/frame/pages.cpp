@@ -1,9 +1,11 @@
 #include "frame/pages.h"
 
 #include "frame/placeholder_page.h"
+#include "reports/print_report_page.h"
 #include "request/request_detail_page.h"
 #include "request/request_print_page.h"
 #include "search/request_search_page.h"
+#include "search/trip_search_page.h"
 #include "signin/details_pages.h"
 #include "signin/login_page.h"
 #include "signin/logout_page.h"
@@ -19,6 +21,8 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   pages->add(std::make_unique<RequestSearchPage>());
   pages->add(std::make_unique<RequestDetailPage>());
   pages->add(std::make_unique<TripRequestDetailPrintPage>());
+  pages->add(std::make_unique<TripSearchPage>());
+  pages->add(std::make_unique<PrintReportPage>());
 
   // Pages still to be built answer with a placeholder; checked handlers already check.
   struct Pending {
@@ -37,12 +41,10 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
        {"FindDests", "RetwSelected"},
        {"FindDests", "RetwSelected"}},
       {"LookupFund", "Fund Lookup", {"FindFunds", "RetwSelected"}, {"FindFunds", "RetwSelected"}},
-      {"PrintReport", "Print Report", {"PrintReport"}, {}},
       {"TripReport1", "Trip Report", {"TripReport1"}, {}},
       {"TripReport2", "Trip Report", {"TripReport2"}, {}},
       {"TripRequestReport1", "Trip Request Report", {"TripRequestReport1"}, {}},
       {"TripRequestReport2", "Trip Request Report", {"TripRequestReport2"}, {}},
-      {"TripSearch", "Field Trips", {"FieldTrips"}, {"FieldTrips"}},
       {"TripSummaryReport", "Summary Report", {"TripSummaryReport"}, {}},
   };
   for (const Pending& p : pending)

@@ -21,6 +21,7 @@
 #include "frame/text.h"
 #include "request/break_string.h"
 #include "request/request_detail_page.h"
+#include "search/search_common.h"
 #include "signin/district_tags.h"
 
 namespace ravadid {
@@ -80,61 +81,8 @@ constexpr std::size_t kResultsReserve = 384 * 1024;
 
 // ---- Small rules ----------------------------------------------------------------------------
 
-// A site setting held as a flag: the boolean true, or text reading "True". A missing or blank
-// setting is off.
-bool settingOn(const Value& setting) {
-  if (setting.isBoolean()) return setting.asBoolean();
-  return setting.isText() && vb::equalsIgnoreCase(vb::Trim(setting.asText()), "True");
-}
-
-// A field as text for concatenation: a null adds nothing.
-std::string fieldText(const Value& value) {
-  return value.isNull() || value.isEmpty() ? std::string() : vb::CStr(value);
-}
-
 // ---- Cell contents ---------------------------------------------------------------------------
 // Each appends to the page being built, escaped: a list of 300 requests writes some 6,000 cells.
-
-// Blank as the runtime's Trim sees it: nothing but spaces.
-bool isBlank(std::string_view text) {
-  return text.find_first_not_of(' ') == std::string_view::npos;
-}
-
-// The text, or "&nbsp;" when it is blank.
-void appendTextOrSpace(std::string& html, std::string_view text) {
-  if (isBlank(text)) {
-    html += "&nbsp;"sv;
-  } else {
-    appendHtmlEscaped(html, text);
-  }
-}
-
-// A field as NullToSpace reads it.
-void appendNullToSpace(std::string& html, const Value& value) {
-  if (value.isText()) {
-    appendHtmlEscaped(html, value.asText());
-  } else {
-    appendHtmlEscaped(html, NullToSpace(value));
-  }
-}
-
-// A field as NullToSpace reads it, or "&nbsp;" when that is blank.
-void appendFieldOrSpace(std::string& html, const Value& value) {
-  if (value.isText()) {
-    appendTextOrSpace(html, value.asText());
-  } else {
-    appendTextOrSpace(html, NullToSpace(value));
-  }
-}
-
-// A field as text for concatenation: a null adds nothing.
-void appendFieldText(std::string& html, const Value& value) {
-  if (value.isText()) {
-    appendHtmlEscaped(html, value.asText());
-  } else if (!value.isNull() && !value.isEmpty()) {
-    appendHtmlEscaped(html, vb::CStr(value));
-  }
-}
 
 // The same three, for a field of the current row: text is escaped straight from the row.
 void appendNullToSpace(std::string& html, db::RowCursor& row, int index) {
@@ -161,16 +109,6 @@ void appendFieldText(std::string& html, db::RowCursor& row, int index) {
   }
 }
 
-// A stored time as getTIME prints it: "10:30&nbsp;AM", "&nbsp;" when blank.
-void appendTimeCell(std::string& html, const Value& value) {
-  if (value.isDate()) {
-    appendTimeOfDate(html, value.asDate());
-  } else {
-    // A time column holding text that is no time is shown as it is.
-    appendTextOrSpace(html, fieldText(value));
-  }
-}
-
 // The date alone, as the short date form prints it ("2/10/2026").
 void appendShortDateCell(std::string& html, const Value& value) {
   if (value.isNull() || value.isEmpty()) {
@@ -180,17 +118,6 @@ void appendShortDateCell(std::string& html, const Value& value) {
     appendTextOrSpace(html, vb::CStr(value));
   } else {
     appendHtmlEscaped(html, vb::formatDate(vb::dateOnly(vb::CDate(value))));
-  }
-}
-
-// A trip number, "&nbsp;" when there is none (blank or 0).
-void appendTripNumberCell(std::string& html, const Value& value) {
-  const std::string text = fieldText(value);
-  const std::string trimmed = vb::Trim(text);
-  if (trimmed.empty() || trimmed == "0") {
-    html += "&nbsp;"sv;
-  } else {
-    appendHtmlEscaped(html, text);
   }
 }
 
@@ -233,20 +160,14 @@ class CellsByStoredText {
 
 // The date and time cells of one list.
 struct DateCells {
-  CellsByStoredText departureDate{appendNullToSpace};
+  CellsByStoredText departureDate{ravadid::appendNullToSpace};
   CellsByStoredText departureTime{appendTimeCell};
-  CellsByStoredText returnDate{appendNullToSpace};
+  CellsByStoredText returnDate{ravadid::appendNullToSpace};
   CellsByStoredText returnTime{appendTimeCell};
   CellsByStoredText requestDate{appendShortDateCell};
   CellsByStoredText arriveTime{appendTimeCell};
   CellsByStoredText leaveTime{appendTimeCell};
 };
-
-// The filter cut to the text before its first comma (a division option posts its whole entry).
-std::string beforeFirstComma(std::string filter) {
-  SplitEntry split = splitAtFirstComma(filter);
-  return split.hasComma ? std::move(split.code) : filter;
-}
 
 // The customer filter that a posted value stands for: the whole list entry when the value is
 // one, cut back to its code.
@@ -320,22 +241,6 @@ void readFilters(Ravadid& app, RequestSearchState& search) {
   search.enteredFrom = app.form("EnterFrom");
   search.enteredTo = app.form("EnterTo");
   search.category = app.form("tripcat");
-}
-
-// The condition of a date range filter, or the message that stops the search. An empty "to"
-// takes the "from" date, on the page as well.
-std::optional<std::string> dateRange(const std::string& from, std::string& to,
-                                     std::string_view column, std::string_view fromMessage,
-                                     std::string_view toMessage, std::string& condition) {
-  if (!vb::IsDate(Value(from))) return std::string(fromMessage);
-  if (vb::Trim(to).empty()) {
-    to = from;
-  } else if (!vb::IsDate(Value(to))) {
-    return std::string(toMessage);
-  }
-  condition = std::string(" ") + std::string(column) + " >= " + sqlDate(from) + " and " +
-              std::string(column) + " <= " + sqlDate(to);
-  return std::nullopt;
 }
 
 // Builds the filter query into search.query. Returns the message that stops the search when a
@@ -662,32 +567,6 @@ std::string unquotedAttribute(std::string_view value) {
   return plain ? std::string(value) : "'" + htmlEscape(value) + "'";
 }
 
-using OptionWriter = std::function<void(std::string& html, std::string_view entry)>;
-
-// "<select name='name' attributes>", one option per entry 0..count, "</select>".
-std::string selectList(std::string_view name, std::string_view attributes, const WorkingList& list,
-                       const OptionWriter& option) {
-  std::string html = "<select name='";
-  html.append(name).append("' ").append(attributes).append(">");
-  for (int i = 0; i <= list.count; ++i) option(html, list.entry(i));
-  html += "</select>";
-  return html;
-}
-
-// Grades and statuses: the entry is value and text; the option is never closed.
-std::string codeSelect(std::string_view name, std::string_view attributes, const WorkingList& list,
-                       const std::string& selected) {
-  return selectList(name, attributes, list, [&](std::string& html, std::string_view entry) {
-    if (entry.empty()) {
-      html += "<option value=>";
-      return;
-    }
-    const std::string text = htmlEscape(entry);
-    html.append("<option value='").append(text);
-    html.append(vb::equalsIgnoreCase(entry, selected) ? "' selected>" : "'>").append(text);
-  });
-}
-
 std::string customerSelect(std::string_view attributes, const WorkingList& list,
                            const std::string& selected) {
   return selectList("cust", attributes, list, [&](std::string& html, std::string_view entry) {
@@ -714,21 +593,6 @@ std::string destinationSelect(std::string_view attributes, const WorkingList& li
     html.append(vb::equalsIgnoreCase(split.code, selected) ? " selected>" : " >");
     html.append(htmlEscape(leftCharacters(split.description, kDestinationOptionLength)));
     html += "</option>";
-  });
-}
-
-// Categories and divisions: options without a value post their text. A division posts its
-// whole entry, which the search cuts back to the code.
-std::string textSelect(std::string_view name, std::string_view attributes, const WorkingList& list,
-                       const std::string& selected, bool selectByCode) {
-  return selectList(name, attributes, list, [&](std::string& html, std::string_view entry) {
-    if (entry.empty()) {
-      html += "<option></option>";
-      return;
-    }
-    const std::string key = selectByCode ? splitAtFirstComma(entry).code : std::string(entry);
-    html += vb::equalsIgnoreCase(key, selected) ? "<option selected>" : "<option>";
-    html.append(htmlEscape(entry)).append("</option>");
   });
 }
 

@@ -296,6 +296,44 @@ export const flows = [
       expect(/PRINCIPAL APPROVED/i.test(status), 'the request does not show its new status');
     },
   },
+  {
+    name: 'field-trips-and-reports',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'clerk', 'clerk');
+      await press(page, 'btnsubmit', 'View Field Trips');
+      // The whole district's list is long; its layout and names are checked on the filtered list.
+      expect(
+          await page.title() === 'Field Trips - View Field Trips', 'the menu does not open the trips');
+      // Cancelled trips only: a short list.
+      await page.locator('input[name=chkOPEN]').uncheck();
+      await press(page, 'btnsubmit', 'Search');
+      await visit.check(page, 'cancelled');
+      const trips = page.locator('.results-scroll tr[bgcolor]:has(td[rowspan])');
+      expect(await trips.count() > 0, 'the district has no cancelled trips');
+      const marks = await trips.evaluateAll(
+          (rows) => rows.map((row) => row.querySelector('input[type=checkbox]').checked));
+      expect(marks.every((m) => m), 'a trip listed as cancelled is not marked cancelled');
+      const open = await page.locator('input[name=chkOPEN]').isChecked();
+      expect(!open, 'the Open box does not keep its state');
+      const link = page.locator('.results-scroll a:text-is("Print Report")');
+      const [report] = await Promise.all([page.context().waitForEvent('page'), link.click()]);
+      await report.waitForLoadState('load');
+      await visit.check(report, 'print-report');
+      const kinds = [
+        ['1', 'WCI=TripReport1&WCE&WCU'],
+        ['2', 'WCI=TripReport2&WCE&WCU'],
+        ['3', 'WCI=TripSummaryReport&Type=Fund'],
+      ];
+      for (const [choice, target] of kinds) {
+        await report.goto(visit.url(`${PAGE}?WCI=PrintReport&Type=Trip`));
+        await report.locator(`input[name=rb][value="${choice}"]`).check();
+        await report.selectOption('select[name=ddlSummary]', 'Fund');
+        await Promise.all([report.waitForNavigation(), report.click('input[type=submit]')]);
+        expect(report.url().endsWith(target), `report ${choice} went to ${report.url()}`);
+      }
+    },
+  },
 ];
 
 // ---- The request form ---------------------------------------------------------------------
