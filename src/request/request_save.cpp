@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -218,6 +219,7 @@ class WriteTransaction {
  public:
   explicit WriteTransaction(db::Connection& connection) : handle_(connection.shared()) {
     if (!handle_) raise(vberr::kDatabase, "The connection is not open.");
+    turn_ = std::unique_lock(db::writerTurn(handle_->path));
     run("BEGIN IMMEDIATE");
   }
   ~WriteTransaction() {
@@ -235,6 +237,7 @@ class WriteTransaction {
       raise(vberr::kDatabase, sqlite3_errmsg(handle_->db));
   }
   std::shared_ptr<db::ConnectionHandle> handle_;
+  std::unique_lock<std::mutex> turn_;  // released after the commit or the rollback
 };
 
 // ---- Save -------------------------------------------------------------------------------

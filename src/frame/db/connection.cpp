@@ -26,6 +26,20 @@ namespace {
 
 constexpr int kBusyTimeoutMilliseconds = 5000;
 
+}  // namespace
+
+std::mutex& writerTurn(const std::string& path) {
+  static std::mutex guard;
+  // Never erased: a server opens a handful of files, and a turn must outlive its holders.
+  static std::unordered_map<std::string, std::unique_ptr<std::mutex>> turns;
+  std::lock_guard lock(guard);
+  std::unique_ptr<std::mutex>& turn = turns[path];
+  if (!turn) turn = std::make_unique<std::mutex>();
+  return *turn;
+}
+
+namespace {
+
 struct BooleanColumns {
   std::shared_mutex mutex;
   std::set<std::string> names;  // "TABLE.COLUMN" upper-cased

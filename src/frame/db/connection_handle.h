@@ -96,6 +96,12 @@ struct ConnectionHandle {
   std::unique_ptr<StatementCache> statements = std::make_unique<StatementCache>();
 };
 
+// The turn of this process's writers to one database file. A writer takes it before asking
+// SQLite for the write lock, so the writers of the server queue here; SQLite's busy handler
+// polls with growing sleeps and, with many writers under load, can pass one over until its
+// timeout ends the save with "database is locked".
+std::mutex& writerTurn(const std::string& path);
+
 // Raises the engine's error for a failed call on this handle.
 [[noreturn]] void raiseDatabaseError(sqlite3* db);
 
