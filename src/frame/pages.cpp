@@ -2,6 +2,8 @@
 
 #include "frame/placeholder_page.h"
 #include "reports/print_report_page.h"
+#include "reports/request_reports.h"
+#include "reports/trip_reports.h"
 #include "request/request_detail_page.h"
 #include "request/request_print_page.h"
 #include "search/request_search_page.h"
@@ -23,6 +25,10 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   pages->add(std::make_unique<TripRequestDetailPrintPage>());
   pages->add(std::make_unique<TripSearchPage>());
   pages->add(std::make_unique<PrintReportPage>());
+  pages->add(makeTripRequestReport1Page());
+  pages->add(makeTripRequestReport2Page());
+  pages->add(makeTripReport1Page());
+  pages->add(makeTripReport2Page());
 
   // Pages still to be built answer with a placeholder; checked handlers already check.
   struct Pending {
@@ -41,10 +47,6 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
        {"FindDests", "RetwSelected"},
        {"FindDests", "RetwSelected"}},
       {"LookupFund", "Fund Lookup", {"FindFunds", "RetwSelected"}, {"FindFunds", "RetwSelected"}},
-      {"TripReport1", "Trip Report", {"TripReport1"}, {}},
-      {"TripReport2", "Trip Report", {"TripReport2"}, {}},
-      {"TripRequestReport1", "Trip Request Report", {"TripRequestReport1"}, {}},
-      {"TripRequestReport2", "Trip Request Report", {"TripRequestReport2"}, {}},
       {"TripSummaryReport", "Summary Report", {"TripSummaryReport"}, {}},
   };
   for (const Pending& p : pending)
