@@ -1,6 +1,9 @@
 #include "frame/pages.h"
 
 #include "frame/placeholder_page.h"
+#include "lookup/lookup_cust_page.h"
+#include "lookup/lookup_dest_page.h"
+#include "lookup/lookup_fund_page.h"
 #include "request/request_detail_page.h"
 #include "request/request_print_page.h"
 #include "search/request_search_page.h"
@@ -19,6 +22,9 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   pages->add(std::make_unique<RequestSearchPage>());
   pages->add(std::make_unique<RequestDetailPage>());
   pages->add(std::make_unique<TripRequestDetailPrintPage>());
+  pages->add(std::make_unique<LookupCustPage>());
+  pages->add(std::make_unique<LookupDestPage>());
+  pages->add(std::make_unique<LookupFundPage>());
 
   // Pages still to be built answer with a placeholder; checked handlers already check.
   struct Pending {
@@ -28,15 +34,6 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
     std::vector<std::string> checked;
   };
   const Pending pending[] = {
-      {"LookupCust",
-       "Customer Lookup",
-       {"FindCusts", "RetwSelected"},
-       {"FindCusts", "RetwSelected"}},
-      {"LookupDest",
-       "Destination Lookup",
-       {"FindDests", "RetwSelected"},
-       {"FindDests", "RetwSelected"}},
-      {"LookupFund", "Fund Lookup", {"FindFunds", "RetwSelected"}, {"FindFunds", "RetwSelected"}},
       {"PrintReport", "Print Report", {"PrintReport"}, {}},
       {"TripReport1", "Trip Report", {"TripReport1"}, {}},
       {"TripReport2", "Trip Report", {"TripReport2"}, {}},
