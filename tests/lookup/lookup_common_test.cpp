@@ -62,10 +62,10 @@ TEST_F(LookupTest, ExactlyThreeHundredRowsAreListedOneMoreAsksToNarrowTheSearch)
   const Case cases[] = {{"LookupCust", "FindCusts", "SelCust", {{"CUSTDESC", ""}}},
                         {"LookupDest", "FindDests", "SelDest", {{"DESTDESC", ""}}},
                         {"LookupFund", "FindFunds", "SelFund", {{"FUND", "9"}}}};
+  FakeExchange ex;
+  signInTeacher(ex);
+  ex.sessionStore.set("CANOVERRIDEFUND", "True");
   for (const Case& c : cases) {
-    FakeExchange ex;
-    signInTeacher(ex);
-    ex.sessionStore.set("CANOVERRIDEFUND", "True");
     fill(c.page, 300);
     EXPECT_EQ(listed(request(ex, c.page, c.event, c.form), c.radio).size(), 300u) << c.page;
     fill(c.page, 301);
