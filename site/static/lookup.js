@@ -5,7 +5,7 @@
   'use strict';
   var frame = document.querySelector('.results-frame');
   if (!frame) return;
-  frame.querySelectorAll('tr').forEach(function (row) {
+  frame.querySelectorAll(':scope table tr').forEach(function (row) {
     var radio = row.querySelector('input[type=radio]');
     if (!radio) return;
     var cells = row.querySelectorAll('td');

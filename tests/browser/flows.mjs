@@ -462,7 +462,7 @@ async function searchAndPick(visit, page, field, value) {
   await page.fill(field, value);
   await Promise.all([page.waitForNavigation(), page.press(field, 'Enter')]);
   await visit.check(page, 'found');
-  const rows = page.locator('.results-frame tbody tr:has(input[type=radio])');
+  const rows = page.locator('.results-frame table[width] tbody tr:has(input[type=radio])');
   expect(await rows.count() > 0, `nothing found for "${value}"`);
   const row = rows.first();
   await row.locator('td').nth(1).click();
