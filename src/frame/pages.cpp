@@ -1,6 +1,9 @@
 #include "frame/pages.h"
 
 #include "frame/placeholder_page.h"
+#include "lookup/lookup_cust_page.h"
+#include "lookup/lookup_dest_page.h"
+#include "lookup/lookup_fund_page.h"
 #include "reports/print_report_page.h"
 #include "reports/request_reports.h"
 #include "reports/trip_reports.h"
@@ -23,6 +26,9 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   pages->add(std::make_unique<RequestSearchPage>());
   pages->add(std::make_unique<RequestDetailPage>());
   pages->add(std::make_unique<TripRequestDetailPrintPage>());
+  pages->add(std::make_unique<LookupCustPage>());
+  pages->add(std::make_unique<LookupDestPage>());
+  pages->add(std::make_unique<LookupFundPage>());
   pages->add(std::make_unique<TripSearchPage>());
   pages->add(std::make_unique<PrintReportPage>());
   pages->add(makeTripRequestReport1Page());
@@ -38,15 +44,6 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
     std::vector<std::string> checked;
   };
   const Pending pending[] = {
-      {"LookupCust",
-       "Customer Lookup",
-       {"FindCusts", "RetwSelected"},
-       {"FindCusts", "RetwSelected"}},
-      {"LookupDest",
-       "Destination Lookup",
-       {"FindDests", "RetwSelected"},
-       {"FindDests", "RetwSelected"}},
-      {"LookupFund", "Fund Lookup", {"FindFunds", "RetwSelected"}, {"FindFunds", "RetwSelected"}},
       {"TripSummaryReport", "Summary Report", {"TripSummaryReport"}, {}},
   };
   for (const Pending& p : pending)

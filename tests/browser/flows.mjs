@@ -348,6 +348,85 @@ export const flows = [
       }
     },
   },
+  {
+    name: 'customer-lookup',
+    async run(visit) {
+      const page = await visit.open();
+      // The clerk serves every school, so the form offers the customer look-up.
+      await signIn(visit, page, 'clerk', 'clerk', 'Enter a New Trip Request');
+      await visit.check(page, 'new-form');
+      const typed = await typeRequestValues(page);
+      await openLookup(visit, page, 'Customer', 'Find a Customer');
+      const name = await searchAndPick(visit, page, 'input[name=CUSTDESC]', 'west');
+      await returnToForm(visit, page, typed);
+      const customer = await formOf(page).locator('select[name=cust]').inputValue();
+      expect(customer.includes(name), `the form shows customer "${customer}", not ${name}`);
+    },
+  },
+  {
+    name: 'destination-lookup',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher', 'Enter a New Trip Request');
+      await visit.check(page, 'new-form');
+      const typed = await typeRequestValues(page);
+      await openLookup(visit, page, 'Destination', 'Find a Destination');
+      const name = await searchAndPick(visit, page, 'input[name=DESTDESC]', '');
+      await returnToForm(visit, page, typed);
+      const dest = formOf(page).locator('select[name=dest]');
+      const shown = await dest.locator('option:checked').innerText();
+      expect(shown.includes(name), `the form shows destination "${shown}", not ${name}`);
+    },
+  },
+  {
+    name: 'new-destination',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher', 'Enter a New Trip Request');
+      await visit.check(page, 'new-form');
+      const typed = await typeRequestValues(page);
+      await openLookup(visit, page, 'Destination', 'Find a Destination');
+      await press(page, 'btnsubmit', 'New');
+      await visit.check(page, 'add-form');
+      const add = page.locator('.lookup-results');
+      await add.locator('input[name=DESTDESC]').fill('Tide Pools at Otter Rock');
+      await add.locator('input[name=MILES]').fill('far');
+      await add.locator('input[name=DESTADD1]').fill('Otter Crest Loop');
+      await add.locator('input[name=DESTCITY]').fill('Otter Rock');
+      await add.locator('input[name=DESTSTATE]').fill('OR');
+      await press(page, 'btnSubmit2', 'Return');
+      await visit.check(page, 'miles-refused');
+      expect(/valid number of miles/.test(await text(page.locator('main'))), 'no miles message');
+      await Promise.all([page.waitForNavigation(), page.click('a:text-is("Go back")')]);
+      await visit.check(page, 'lookup-again');
+      await press(page, 'btnsubmit', 'New');
+      await add.locator('input[name=DESTDESC]').fill('Tide Pools at Otter Rock');
+      await add.locator('input[name=MILES]').fill('48');
+      await add.locator('input[name=DESTCITY]').fill('Otter Rock');
+      await add.locator('textarea[name=DESTSPEC]').fill('Low tide at 10 AM');
+      await returnToForm(visit, page, typed);
+      const body = await text(page.locator('form[name=TripRequestDetail]'));
+      expect(body.includes('Tide Pools at Otter Rock'), 'the new destination is not on the form');
+      expect(
+          await page.locator('textarea[name=DESTSPEC]').inputValue() === 'Low tide at 10 AM',
+          'the new destination\'s instructions are not on the form');
+    },
+  },
+  {
+    name: 'fund-lookup',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher', 'Enter a New Trip Request');
+      await visit.check(page, 'new-form');
+      const typed = await typeRequestValues(page);
+      await openLookup(visit, page, 'Fund', 'Find a Fund');
+      // Funds belong to customers here: both fields empty list the school's funds.
+      const fund = await searchAndPick(visit, page, 'input[name=FUND]', '');
+      await returnToForm(visit, page, typed);
+      const chosen = await formOf(page).locator('select[name=fund]').inputValue();
+      expect(chosen.startsWith(fund), `the form shows fund "${chosen}", not ${fund}`);
+    },
+  },
 ];
 
 // ---- The request form ---------------------------------------------------------------------
@@ -401,7 +480,8 @@ async function chooseDate(form, prefix, date) {
       [String(date.getDate()), twoDigits(date.getDate())]);
 }
 
-export const pending = [
+// Flows over the field trip list, run after the others.
+const tripReportFlows = [
   {
     // Needs the field trip list, whose search leaves the query the trip reports print.
     name: 'trip-reports',
@@ -509,6 +589,64 @@ async function printReport(visit, page, type, report) {
   expect(!/Previous|Signed in/i.test(printed), 'the page buttons were printed');
   await chooser.close();
 }
+// ---- The look-ups -------------------------------------------------------------------------
+
+// Types values into a new request form that a look-up must not lose.
+async function typeRequestValues(page) {
+  const form = formOf(page);
+  const typed = {
+    Contact: 'Ms. O\'Hara',
+    PURPOSE: 'Tide & "pools"',
+    NUMSTUDENTS: '24',
+    NUMADULTS: '3',
+  };
+  for (const [name, value] of Object.entries(typed))
+    await form.locator(`input[name=${name}]`).fill(value);
+  const inMonth = new Date();
+  inMonth.setDate(inMonth.getDate() + 31);
+  await chooseDate(form, 'Dep', inMonth);
+  typed.Dep_date = await form.locator('select[name=Dep_date]').inputValue();
+  return typed;
+}
+
+async function openLookup(visit, page, button, title) {
+  await press(page, 'btnSubmit', button);
+  await visit.check(page, `lookup-${button}`);
+  const heading = await text(page.locator('h2'));
+  expect(heading === title, `the ${button} button opened "${heading}"`);
+  expect((await text(page.locator('.signed-in'))).length > 0, 'the look-up names no user');
+}
+
+// Searches, checks the results, picks the first row by tapping it and returns its second cell
+// (the customer's name, the destination's description, the fund's number).
+async function searchAndPick(visit, page, field, value) {
+  await page.fill(field, value);
+  await Promise.all([page.waitForNavigation(), page.press(field, 'Enter')]);
+  await visit.check(page, 'found');
+  const rows = page.locator('.results-frame table[width] tbody tr:has(input[type=radio])');
+  expect(await rows.count() > 0, `nothing found for "${value}"`);
+  const row = rows.first();
+  await row.locator('td').nth(1).click();
+  expect(await row.locator('input[type=radio]').isChecked(), 'tapping a row does not pick it');
+  return text(row.locator('td').nth(1));
+}
+
+// Returns to the form and checks that it kept every typed value.
+async function returnToForm(visit, page, typed) {
+  await press(page, 'btnSubmit2', 'Return');
+  await visit.check(page, 'form-again');
+  const form = formOf(page);
+  expect(await form.count() === 1, 'Return does not lead back to the request form');
+  for (const [name, value] of Object.entries(typed)) {
+    const shown = await form.locator(`[name=${name}]`).inputValue();
+    expect(shown === value, `the form lost ${name}: "${shown}" instead of "${value}"`);
+  }
+}
+
+
+flows.push(...tripReportFlows);
+
+export const pending = [];
 
 // Fills the request form: a destination (chosen first, since choosing one redisplays the form),
 // the departure date with the return on the same day, times, counts, contact, purpose and fund.

@@ -4,7 +4,7 @@
 //   node run.mjs RAVADID_BINARY [SHOTS_DIR]
 //
 // Exits non-zero when a flow fails. Flows in the pending set are skipped with a PENDING line;
-// RAVADID_BROWSER_PENDING=1 runs them as well.
+// RAVADID_BROWSER_PENDING=1 runs them as well; RAVADID_BROWSER_ONLY=a,b runs only the flows named.
 import {spawn, spawnSync} from 'node:child_process';
 import {mkdirSync, mkdtempSync, rmSync} from 'node:fs';
 import {connect, createServer} from 'node:net';
@@ -112,7 +112,10 @@ async function main() {
   mkdirSync(shots, {recursive: true});
   root = mkdtempSync(join(tmpdir(), 'ravadid-browser-'));
   const runPending = process.env.RAVADID_BROWSER_PENDING === '1';
-  const chosen = runPending ? [...flows, ...pending] : flows;
+  // RAVADID_BROWSER_ONLY=name,name runs only those flows (while working on a page).
+  const only = (process.env.RAVADID_BROWSER_ONLY ?? '').split(',').filter((n) => n !== '');
+  const chosen = (runPending ? [...flows, ...pending] : flows)
+                     .filter((flow) => only.length === 0 || only.includes(flow.name));
   const started = Date.now();
   let passed = 0;
   let failed = 0;
