@@ -1,6 +1,7 @@
 #include "frame/pages.h"
 
 #include "frame/placeholder_page.h"
+#include "reports/summary_report.h"
 #include "request/request_detail_page.h"
 #include "request/request_print_page.h"
 #include "search/request_search_page.h"
@@ -19,6 +20,7 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   pages->add(std::make_unique<RequestSearchPage>());
   pages->add(std::make_unique<RequestDetailPage>());
   pages->add(std::make_unique<TripRequestDetailPrintPage>());
+  pages->add(std::make_unique<TripSummaryReportPage>());
 
   // Pages still to be built answer with a placeholder; checked handlers already check.
   struct Pending {
@@ -43,7 +45,6 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
       {"TripRequestReport1", "Trip Request Report", {"TripRequestReport1"}, {}},
       {"TripRequestReport2", "Trip Request Report", {"TripRequestReport2"}, {}},
       {"TripSearch", "Field Trips", {"FieldTrips"}, {"FieldTrips"}},
-      {"TripSummaryReport", "Summary Report", {"TripSummaryReport"}, {}},
   };
   for (const Pending& p : pending)
     pages->add(std::make_unique<PlaceholderPage>(p.name, p.title, p.events, p.checked));
