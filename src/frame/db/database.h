@@ -2,6 +2,7 @@
 // statements written in the system's SQL dialect and translated on the way in.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -53,6 +54,13 @@ class Recordset {
   // (any lock but ReadOnly) needs a plain single-table select and allows addNew/update.
   void open(std::string_view sql, Connection& connection, CursorType cursor = CursorType::Static,
             LockType lock = LockType::ReadOnly);
+  // A read-only open that keeps one window of the rows, for a page of a long list: given the
+  // number of rows the query returns, rowsToSkip says how many to pass over, and at most
+  // maxRows rows after them are read. Rows passed over are stepped through, never read into
+  // values. recordCount() is the query's full count; the rows held are the window's, the first
+  // of them current.
+  void openWindow(std::string_view sql, Connection& connection,
+                  const std::function<long(long recordCount)>& rowsToSkip, long maxRows);
   bool isOpen() const;
   void close();
 

@@ -225,6 +225,7 @@ struct Recordset::Impl {
   std::vector<std::vector<Value>> rows;
   std::vector<sqlite3_int64> rowids;  // updatable record sets only
   long position = 0;                  // -1: before the first row; rows.size(): after the last
+  long total = -1;                    // the query's count when only a window of it is held
 
   bool updatable = false;
   bool loaded = true;
@@ -285,11 +286,13 @@ struct Recordset::Impl {
 
   // Steps through a prepared statement, appending its rows. A statement that SQLite prepared
   // anew at its first step (the schema changed) is described again.
-  void fetch(sqlite3* db, sqlite3_stmt* st) {
+  // At most limit rows are read when limit is not negative.
+  void fetch(sqlite3* db, sqlite3_stmt* st, long limit = -1) {
     int first = updatable ? 1 : 0;
-    int rc;
+    int rc = SQLITE_DONE;
     bool checked = false;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while (limit != 0 && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+      if (limit > 0) --limit;
       if (!checked) {
         checked = true;
         if (sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0) != reprepared) describe(st);
@@ -302,7 +305,7 @@ struct Recordset::Impl {
       rows.push_back(std::move(row));
       if (updatable) rowids.push_back(sqlite3_column_int64(st, 0));
     }
-    if (rc != SQLITE_DONE) raiseDatabaseError(db);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) raiseDatabaseError(db);
     if (!checked && sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0) != reprepared)
       describe(st);
   }
@@ -462,6 +465,31 @@ void Recordset::open(std::string_view sql, Connection& connection, CursorType /*
   impl_ = std::move(impl);
 }
 
+void Recordset::openWindow(std::string_view sql, Connection& connection,
+                           const std::function<long(long recordCount)>& rowsToSkip, long maxRows) {
+  close();
+  if (!connection.isOpen()) raiseConnectionUnusable();
+  auto impl = std::make_unique<Impl>();
+  sqlite3* db = connection.handle();
+  Statement statement = prepareStatement(db, translateSql(sql));
+  sqlite3_stmt* st = statement.get();
+  // The first pass only counts; the second steps over the skipped rows and reads the window.
+  long count = 0;
+  int rc;
+  while ((rc = sqlite3_step(st)) == SQLITE_ROW) ++count;
+  if (rc != SQLITE_DONE) raiseDatabaseError(db);
+  impl->describe(st);
+  sqlite3_reset(st);
+  const long skip = std::clamp(rowsToSkip(count), 0L, count);
+  // A writer between the passes may have left fewer rows: the window is then what remains.
+  for (long i = 0; i < skip && (rc = sqlite3_step(st)) == SQLITE_ROW; ++i) {
+  }
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) raiseDatabaseError(db);
+  if (skip == 0 || rc == SQLITE_ROW) impl->fetch(db, st, std::max(maxRows, 0L));
+  impl->total = count;
+  impl_ = std::move(impl);
+}
+
 bool Recordset::isOpen() const {
   return impl_ != nullptr;
 }
@@ -500,7 +528,8 @@ bool Recordset::bof() const {
 }
 
 long Recordset::recordCount() const {
-  return requireRows(impl_).size();
+  const Impl& r = requireRows(impl_);
+  return r.total >= 0 ? r.total : r.size();
 }
 
 void Recordset::moveFirst() {
