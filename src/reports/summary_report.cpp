@@ -7,6 +7,7 @@
 #include "frame/db/nulls.h"
 #include "frame/runtime.h"
 #include "frame/text.h"
+#include "reports/report_paging.h"
 
 namespace ravadid {
 namespace {
@@ -86,6 +87,10 @@ constexpr std::string_view kGrey = "#C0C0C0";
 constexpr std::string_view kSpacerRow = "<tr><td colspan='10'></td></tr>";
 constexpr std::string_view kNumberCell = "<td align=right>";
 
+// The summary's place in the report tags: its filters text is the field trip search's.
+const ReportDefinition kSummaryReport{"TripSummaryReport", "TripReportSummaryCondition",
+                                      "TripReportFilters", nullptr};
+
 }  // namespace
 
 std::optional<SummaryGrouping> summaryGrouping(std::string_view type) {
@@ -156,28 +161,22 @@ bool BuildTripSummaryReportResults(Ravadid& app, std::string_view summaryType,
   app.run({.name = "BuildTripSummaryReportResults", .writesReport = false}, [&] {
     if (!app.databasePreamble()) return;
     db::Recordset groups;
-    groups.open(tripSummaryStatement(*grouping, condition), app.tripDb());
-    page.recordCount = groups.eof() ? 0 : groups.recordCount();
-    if (page.recordCount > 0) {
-      // Lowered until the page's first row exists; page 1 always starts at the first group.
-      while (pageNumber > 1) {
-        const long skip = (static_cast<long>(pageNumber) - 1) * pageSize;
-        if (skip < page.recordCount) {
-          groups.move(skip);
-          break;
-        }
-        --pageNumber;
+    // Only the page's groups are read; the page search runs only above page 1.
+    page.recordCount = openReportPage(groups, tripSummaryStatement(*grouping, condition),
+                                      app.tripDb(), pageNumber, pageSize, /*floor=*/1);
+    if (!groups.eof()) {
+      const SummaryColumns at{
+          groups.fieldIndex("TYPEDESCRIPTION"), groups.fieldIndex("NUMBEROFTRIPS"),
+          groups.fieldIndex("NUMBEROFSPLITS"),  groups.fieldIndex("NUMBEROFSTUDENTS"),
+          groups.fieldIndex("NUMBEROFADULTS"),  groups.fieldIndex("TOTALAMOUNT")};
+      int written = 0;
+      for (; !groups.eof() && written < pageSize; groups.moveNext()) {
+        appendSummaryRow(page.results, groups.currentFields(), at,
+                         written % 2 == 0 ? kWhite : kGrey);
+        ++written;
+        // Every group but the last of a full page is followed by a spacer.
+        if (written < pageSize) page.results += kSpacerRow;
       }
-    }
-    const SummaryColumns at{
-        groups.fieldIndex("TYPEDESCRIPTION"), groups.fieldIndex("NUMBEROFTRIPS"),
-        groups.fieldIndex("NUMBEROFSPLITS"),  groups.fieldIndex("NUMBEROFSTUDENTS"),
-        groups.fieldIndex("NUMBEROFADULTS"),  groups.fieldIndex("TOTALAMOUNT")};
-    int written = 0;
-    for (; !groups.eof() && written < pageSize; groups.moveNext()) {
-      appendSummaryRow(page.results, groups.currentFields(), at, written % 2 == 0 ? kWhite : kGrey);
-      ++written;
-      if (written < pageSize) page.results += kSpacerRow;
     }
     groups.close();
     app.closeStep();
@@ -189,32 +188,17 @@ bool BuildTripSummaryReportResults(Ravadid& app, std::string_view summaryType,
 
 namespace {
 
-// The page's buttons: a submit button where the move leads to rows, plain text elsewhere.
-std::string navigationButtons(int16_t pageNumber, int16_t pageSize, long recordCount) {
-  auto button = [](std::string_view value, bool active) {
-    if (!active) return "&nbsp;" + std::string(value) + "&nbsp;";
-    return "<input type='submit' class='submitLink' value='" + std::string(value) +
-           "' name='btnSubmit' id='btn" + std::string(value) + "'>";
-  };
-  const bool back = pageNumber >= 2;
-  const bool forward = static_cast<long>(pageNumber) * pageSize < recordCount;
-  return button("First", back) + button("Previous", back) + button("Next", forward) +
-         button("Last", forward);
-}
-
-// Runs the builder for the stored page and writes the template; the page it settled on is
-// stored again.
-void showSummary(Ravadid& app) {
-  Store& session = app.session();
+// Runs the builder for the page and writes the template; the page it settled on is stored.
+void showSummary(Ravadid& app, int16_t pageNumber) {
   SummaryReportState state;
   state.summaryType = app.query("Type");
-  state.pageNumber = vb::CInt(session.get("PageNumber"));
-  const int16_t pageSize = vb::CInt(app.application().get("PageSize"));
-  if (!BuildTripSummaryReportResults(app, state.summaryType,
-                                     session.text("TripReportSummaryCondition"), state.pageNumber,
-                                     pageSize, state.page))
-    return;
-  session.set("PageNumber", Value::integer(state.pageNumber));
+  state.pageNumber = pageNumber;
+  const bool built = BuildTripSummaryReportResults(
+      app, state.summaryType, app.session().text("TripReportSummaryCondition"), state.pageNumber,
+      reportPageSize(app), state.page);
+  if (!built) return;
+  app.session().set("PageNumber", Value::integer(state.pageNumber));
+  if (!app.noError()) return;  // the builder's error report is the answer
 
   class Writer final : public PageObject {
    public:
@@ -232,55 +216,30 @@ void showSummary(Ravadid& app) {
 }  // namespace
 
 void TripSummaryReport_Respond(Ravadid& app) {
-  app.run({.name = "TripSummaryReport_Respond"}, [&] {
-    if (app.session().text("PageNumber").empty())
-      app.session().set("PageNumber", Value::integer(1));
-    showSummary(app);
-  });
+  app.run({.name = "TripSummaryReport_Respond"}, [&] { showSummary(app, storedPageNumber(app)); });
 }
 
 void TripSummaryReport_TripSummaryReport(Ravadid& app) {
   app.run({.name = "TripSummaryReport_TripSummaryReport"}, [&] {
-    Store& session = app.session();
-    const std::string button = app.form("btnSubmit");
-    const int16_t current = vb::CInt(session.get("PageNumber"));
-    if (vb::equalsIgnoreCase(button, "First")) {
-      session.set("PageNumber", Value::integer(1));
-    } else if (vb::equalsIgnoreCase(button, "Previous")) {
-      session.set("PageNumber", Value::integer(vb::CInt(Value::number(current - 1.0))));
-    } else if (vb::equalsIgnoreCase(button, "Next")) {
-      session.set("PageNumber", Value::integer(vb::CInt(Value::number(current + 1.0))));
-    } else if (vb::equalsIgnoreCase(button, "Last")) {
-      // A fraction, rounded halves to even when read back; one page too far is lowered by the
-      // builder.
-      const double last =
-          vb::CDbl(session.get("RecordCount")) / vb::CDbl(app.application().get("PageSize")) + 1;
-      session.set("PageNumber", Value::integer(vb::CInt(Value::number(last))));
-    }
-    showSummary(app);
+    const Value count = app.session().get("RecordCount");
+    const double recordCount = count.isEmpty() || count.isNull() ? 0.0 : vb::CDbl(count);
+    showSummary(app, pageAfterButton(app.form("btnSubmit"), storedPageNumber(app), recordCount,
+                                     reportPageSize(app)));
   });
 }
 
 void TripSummaryReport_ProcessTag(Ravadid& app, SummaryReportState& state, TagEvent& tag) {
   if (tag.is("WC@RESULTS")) {
+    // A page of rows is moved into the page rather than copied.
     tag.contents = std::move(state.page.results);
     state.page.results.clear();
-  } else if (tag.is("WC@NAVIGATIONBUTTONS")) {
-    app.session().set("RecordCount", Value::whole(static_cast<int32_t>(state.page.recordCount)));
-    tag.contents = navigationButtons(state.pageNumber, vb::CInt(app.application().get("PageSize")),
-                                     state.page.recordCount);
-  } else if (tag.is("WC@DISTRICTNAME")) {
-    tag.contents = htmlEscape(app.application().text("DISTNAME"));
-  } else if (tag.is("WC@NOW")) {
-    tag.contents = htmlEscape(vb::formatDate(vb::Now()));
-  } else if (tag.is("WC@PAGENUMBER")) {
-    tag.contents = std::to_string(state.pageNumber);
   } else if (tag.is("WC@SUMMARYTYPE")) {
     tag.contents = htmlEscape(state.summaryType);
   } else if (tag.is("WC@UCASESUMMARYTYPE")) {
     tag.contents = htmlEscape(vb::UCase(state.summaryType));
-  } else if (tag.is("WC@FILTERSUSED")) {
-    tag.contents = htmlEscape(app.session().text("TripReportFilters"));
+  } else {
+    const ReportRows rows{{}, state.page.recordCount};
+    replaceReportTag(app, kSummaryReport, rows, tag);
   }
 }
 

@@ -1,6 +1,11 @@
 // The flows a person takes through the pages. Each gets a fresh browser context (no cookies)
 // and calls visit.check on every page it reaches. `pending` holds flows over pages that are not
 // built yet; the runner lists them without running them.
+import {spawnSync} from 'node:child_process';
+import {mkdtempSync, rmSync, writeFileSync} from 'node:fs';
+import {tmpdir} from 'node:os';
+import {join} from 'node:path';
+
 import {Visit} from './checks.mjs';
 
 const PAGE = 'RavadidLarkdale.asp';
@@ -296,7 +301,44 @@ export const flows = [
       expect(/PRINCIPAL APPROVED/i.test(status), 'the request does not show its new status');
     },
   },
+  {
+    name: 'summary-prints',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher');
+      await page.goto(visit.url(`${PAGE}?WCI=TripSummaryReport&Type=Category`));
+      await visit.check(page, 'summary');
+      expect(await page.title() === 'Field Trip Summary by Category',
+             `the summary is titled "${await page.title()}"`);
+      const rows = page.locator('.summary-table tr[bgcolor]');
+      expect(await rows.count() > 0, 'the summary shows no groups');
+      expect(await rows.filter({hasText: '*None'}).count() === 1, 'no "*None" category row');
+      // On paper: the headings, the print date and every group, without the page controls.
+      const printed = await printedText(page);
+      for (const wanted of ['Field Trip Summary by Category', 'Trips', 'Splits', 'Students',
+                            'Riders', 'Amount', 'Printed', '*None']) {
+        expect(printed.includes(wanted), `the printed summary lacks "${wanted}"`);
+      }
+      const first = (await text(rows.first().locator('td').first()));
+      expect(printed.includes(first), `the printed summary lacks the group "${first}"`);
+      expect(!/\bNext\b|\bLast\b|Back to/.test(printed), 'page controls are printed');
+    },
+  },
 ];
+
+// The text of the page as Chromium prints it on Letter paper.
+async function printedText(page) {
+  const folder = mkdtempSync(join(tmpdir(), 'ravadid-print-'));
+  try {
+    const file = join(folder, 'page.pdf');
+    writeFileSync(file, await page.pdf({format: 'Letter', printBackground: true}));
+    const run = spawnSync('pdftotext', ['-layout', file, '-'], {encoding: 'utf8', timeout: 20000});
+    expect(run.status === 0, `pdftotext failed: ${run.stderr || run.error}`);
+    return run.stdout;
+  } finally {
+    rmSync(folder, {recursive: true, force: true});
+  }
+}
 
 // ---- The request form ---------------------------------------------------------------------
 

@@ -424,9 +424,9 @@ TEST_F(SummaryPageTest, PageShowsTheStoredSearchWithHeadingsFiltersAndButtons) {
   const std::string body = request("Category");
   EXPECT_EQ(testing::htmlProblems(body), std::vector<std::string>{}) << body;
   EXPECT_EQ(between(body, "<title>", "</title>"), "Field Trip Summary by Category");
-  EXPECT_EQ(between(body, "<p class=\"filters-used\">", "</p>"),
+  EXPECT_EQ(between(body, "<span class=\"filters-used\">", "</span>"),
             "Filters used: Cancelled &lt;only&gt; &amp; &quot;open&quot; off.");
-  EXPECT_NE(body.find("Field trips grouped by CATEGORY"), std::string::npos);
+  EXPECT_NE(body.find("one line per CATEGORY."), std::string::npos);
   EXPECT_NE(body.find("WCE=TripSummaryReport&amp;WCU&amp;Type=Category\""), std::string::npos);
   // Cancelled trips 2, 5 and 7: ACAD has trip 2, ATH trip 5, the ungrouped row trip 7.
   EXPECT_NE(body.find("<td>*None</td><td align=right>1</td><td align=right>1</td>"
