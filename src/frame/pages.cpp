@@ -1,7 +1,9 @@
 #include "frame/pages.h"
 
 #include "frame/placeholder_page.h"
+#include "reports/request_reports.h"
 #include "reports/summary_report.h"
+#include "reports/trip_reports.h"
 #include "request/request_detail_page.h"
 #include "request/request_print_page.h"
 #include "search/request_search_page.h"
@@ -20,6 +22,10 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   pages->add(std::make_unique<RequestSearchPage>());
   pages->add(std::make_unique<RequestDetailPage>());
   pages->add(std::make_unique<TripRequestDetailPrintPage>());
+  pages->add(makeTripRequestReport1Page());
+  pages->add(makeTripRequestReport2Page());
+  pages->add(makeTripReport1Page());
+  pages->add(makeTripReport2Page());
   pages->add(std::make_unique<TripSummaryReportPage>());
 
   // Pages still to be built answer with a placeholder; checked handlers already check.
@@ -40,10 +46,6 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
        {"FindDests", "RetwSelected"}},
       {"LookupFund", "Fund Lookup", {"FindFunds", "RetwSelected"}, {"FindFunds", "RetwSelected"}},
       {"PrintReport", "Print Report", {"PrintReport"}, {}},
-      {"TripReport1", "Trip Report", {"TripReport1"}, {}},
-      {"TripReport2", "Trip Report", {"TripReport2"}, {}},
-      {"TripRequestReport1", "Trip Request Report", {"TripRequestReport1"}, {}},
-      {"TripRequestReport2", "Trip Request Report", {"TripRequestReport2"}, {}},
       {"TripSearch", "Field Trips", {"FieldTrips"}, {"FieldTrips"}},
   };
   for (const Pending& p : pending)

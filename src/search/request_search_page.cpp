@@ -17,6 +17,7 @@
 #include "frame/text.h"
 #include "request/break_string.h"
 #include "request/request_detail_page.h"
+#include "search/request_cells.h"
 #include "signin/district_tags.h"
 
 namespace ravadid {
@@ -24,11 +25,13 @@ namespace {
 
 using namespace schema;
 using namespace std::string_view_literals;
+using namespace cells;  // the cells the request reports print as well
 
 // ---- Fixed texts ----------------------------------------------------------------------------
 
+// ENTERDATE and CONTACT are not listed, but the two-line request report prints them.
 constexpr std::string_view kQueueColumns =
-    "SELECT TRIPSREQ.TRIPNUM, TRIPSREQ.INTTRIPNUM, "
+    "SELECT TRIPSREQ.TRIPNUM, TRIPSREQ.ENTERDATE, TRIPSREQ.CONTACT, TRIPSREQ.INTTRIPNUM, "
     "TRIPSREQ.CUSTOMER, TRIPSREQ.DESTINATION, "
     "tripsreq.destdesc as trDESTDESC, TRIPSREQ.DEPDATE, "
     "TRIPSREQ.DEPTIME, TRIPSREQ.STATUS, "
@@ -56,11 +59,6 @@ constexpr std::string_view kFilterColumns =
 constexpr std::string_view kRequestOrder =
     " ORDER BY TRIPSREQ.DEPDATE, TRIPSREQ.DEPTIME, TRIPSREQ.DESTINATION";
 
-constexpr std::string_view kCustomerQuery =
-    "SELECT CUSTOMER.CUSTOMER, CUSTOMER.CUSTNAME, CUSTOMER.CHAINID, CUSTOMER.CUSTDIV "
-    "From CUSTOMER "
-    "order by CUSTOMER.CUSTOMER;";
-
 constexpr std::string_view kTooManyRequests =
     "<table border='0' cellpadding='0' cellspacing='0' width='100%'>"
     "<tr><td>&nbsp;</td></tr><tr><td align='center'><b><font color='#0000ff'>&nbsp;&nbsp;Sorry, "
@@ -68,7 +66,6 @@ constexpr std::string_view kTooManyRequests =
     "again.</font></b></td></tr>"
     "</table>";
 
-constexpr std::string_view kNotFound = "NOT FOUND";
 constexpr int16_t kDestinationBreakLength = 30;
 constexpr std::size_t kDestinationOptionLength = 30;
 
@@ -79,88 +76,6 @@ constexpr std::size_t kDestinationOptionLength = 30;
 bool settingOn(const Value& setting) {
   if (setting.isBoolean()) return setting.asBoolean();
   return setting.isText() && vb::equalsIgnoreCase(vb::Trim(setting.asText()), "True");
-}
-
-// A field as text for concatenation: a null adds nothing.
-std::string fieldText(const Value& value) {
-  return value.isNull() || value.isEmpty() ? std::string() : vb::CStr(value);
-}
-
-// ---- Cell contents ---------------------------------------------------------------------------
-// Each appends to the page being built, escaped: a list of 300 requests writes some 6,000 cells.
-
-// Blank as the runtime's Trim sees it: nothing but spaces.
-bool isBlank(std::string_view text) {
-  return text.find_first_not_of(' ') == std::string_view::npos;
-}
-
-// The text, or "&nbsp;" when it is blank.
-void appendTextOrSpace(std::string& html, std::string_view text) {
-  if (isBlank(text)) {
-    html += "&nbsp;"sv;
-  } else {
-    appendHtmlEscaped(html, text);
-  }
-}
-
-// A field as NullToSpace reads it.
-void appendNullToSpace(std::string& html, const Value& value) {
-  if (value.isText()) {
-    appendHtmlEscaped(html, value.asText());
-  } else {
-    appendHtmlEscaped(html, NullToSpace(value));
-  }
-}
-
-// A field as NullToSpace reads it, or "&nbsp;" when that is blank.
-void appendFieldOrSpace(std::string& html, const Value& value) {
-  if (value.isText()) {
-    appendTextOrSpace(html, value.asText());
-  } else {
-    appendTextOrSpace(html, NullToSpace(value));
-  }
-}
-
-// A field as text for concatenation: a null adds nothing.
-void appendFieldText(std::string& html, const Value& value) {
-  if (value.isText()) {
-    appendHtmlEscaped(html, value.asText());
-  } else if (!value.isNull() && !value.isEmpty()) {
-    appendHtmlEscaped(html, vb::CStr(value));
-  }
-}
-
-// A stored time as getTIME prints it: "10:30&nbsp;AM", "&nbsp;" when blank.
-void appendTimeCell(std::string& html, const Value& value) {
-  if (value.isDate()) {
-    appendTimeOfDate(html, value.asDate());
-  } else {
-    // A time column holding text that is no time is shown as it is.
-    appendTextOrSpace(html, fieldText(value));
-  }
-}
-
-// The date alone, as the short date form prints it ("2/10/2026").
-void appendShortDateCell(std::string& html, const Value& value) {
-  if (value.isNull() || value.isEmpty()) {
-    html += "&nbsp;"sv;
-  } else if (!vb::IsDate(value)) {
-    // A date column holding text that is no date is shown as it is rather than failing the list.
-    appendTextOrSpace(html, vb::CStr(value));
-  } else {
-    appendHtmlEscaped(html, vb::formatDate(vb::dateOnly(vb::CDate(value))));
-  }
-}
-
-// A trip number, "&nbsp;" when there is none (blank or 0).
-void appendTripNumberCell(std::string& html, const Value& value) {
-  const std::string text = fieldText(value);
-  const std::string trimmed = vb::Trim(text);
-  if (trimmed.empty() || trimmed == "0") {
-    html += "&nbsp;"sv;
-  } else {
-    appendHtmlEscaped(html, text);
-  }
 }
 
 // The filter cut to the text before its first comma (a division option posts its whole entry).
@@ -351,90 +266,6 @@ std::string resultsHeader() {
   return html;
 }
 
-// The customer of each request, from one record set of all customers ordered by code. The
-// record set stays on the last customer found, so consecutive requests of one customer need no
-// search.
-class CustomerCursor {
- public:
-  struct Customer {
-    std::string name;
-    std::string division;
-  };
-
-  explicit CustomerCursor(db::Connection& tripDb) { customers_.open(kCustomerQuery, tripDb); }
-  void close() { customers_.close(); }
-
-  // The customer whose code the field holds. Consecutive requests mostly share their customer,
-  // and the same code always finds the same customer.
-  const Customer& find(const Value& codeField) {
-    if (!looked_ || !(codeField == lastCode_)) {
-      last_ = lookUp(NullToSpace(codeField));
-      lastCode_ = codeField;
-      looked_ = true;
-    }
-    return last_;
-  }
-
- private:
-  Customer lookUp(const std::string& code) {
-    if (vb::Trim(code).empty()) return notFound();
-    const bool hasRows = customers_.recordCount() > 0;
-    bool found = hasRows && !customers_.eof() && !customers_.bof() &&
-                 vb::equalsIgnoreCase(NullToSpace(customers_.field(customer::kCustomer)), code);
-    if (!found && hasRows) {
-      customers_.moveFirst();
-      customers_.find(std::string(customer::kCustomer) + " = " + sqlText(code));
-      found = !customers_.eof();
-    }
-    if (!found) {
-      if (hasRows) customers_.moveFirst();
-      return notFound();
-    }
-    return {NullToSpace(customers_.field(customer::kCustname)),
-            NullToSpace(customers_.field(customer::kCustdiv))};
-  }
-
-  static Customer notFound() { return {std::string(kNotFound), " "}; }
-
-  db::Recordset customers_;
-  bool looked_ = false;
-  Value lastCode_;
-  Customer last_;
-};
-
-// Destination descriptions by code, from the session's destination list.
-class DestinationNames {
- public:
-  explicit DestinationNames(const Store& session) : session_(session) {}
-
-  // The description after "code, " in the list entry of the code, or "NOT FOUND".
-  std::string_view describe(long code) {
-    if (!loaded_) load();
-    auto it = descriptions_.find(std::to_string(code));
-    return it == descriptions_.end() ? kNotFound : it->second;
-  }
-
- private:
-  void load() {
-    list_ = readList(session_, kDestinationListKeys);
-    for (int i = 1; i <= list_.count; ++i) {
-      std::string_view entry = list_.entry(i);
-      const std::size_t comma = entry.find(',');
-      if (comma == std::string_view::npos) continue;
-      // Only the blank after the comma is dropped: the description keeps its own blanks.
-      std::string_view description =
-          comma + 2 <= entry.size() ? entry.substr(comma + 2) : std::string_view();
-      descriptions_.emplace(vb::UCase(entry.substr(0, comma)), description);
-    }
-    loaded_ = true;
-  }
-
-  const Store& session_;
-  WorkingList list_;
-  bool loaded_ = false;
-  std::unordered_map<std::string, std::string_view> descriptions_;
-};
-
 constexpr std::string_view kCell = "<td><font size='-2'>";
 constexpr std::string_view kCellEnd = "</font></td>";
 // Two cells of the second line have always been closed in the wrong order.
@@ -470,30 +301,6 @@ struct RequestFields {
   int customer, destination, typedDestination, tripNumber, departureDate, departureTime, returnDate,
       returnTime, status, requestDate, category, internalNumber, students, adults, grade,
       arriveTime, leaveTime, fieldTripNumber, chain, purpose;
-};
-
-// A request's detail link, escaped for the page. Only the request number differs from row to
-// row, so the rest is built once per list.
-class DetailLinks {
- public:
-  explicit DetailLinks(const Ravadid& app) {
-    // The number stands last in the link, before the link's fixed end.
-    const std::string link = htmlEscape(app.urlFor("RequestDetail", kMark));
-    const std::size_t mark = link.rfind(kMark);
-    before_ = link.substr(0, mark);
-    after_ = link.substr(mark + kMark.size());
-  }
-
-  void append(std::string& html, const std::string& tripNumber) const {
-    html += before_;
-    appendHtmlEscaped(html, urlEncode(tripNumber));
-    html += after_;
-  }
-
- private:
-  static constexpr std::string_view kMark = "0";
-  std::string before_;
-  std::string after_;
 };
 
 void appendRequestRows(std::string& html, std::span<const Value> request, const RequestFields& at,
@@ -735,6 +542,7 @@ void RequestSearch_TripRequests(Ravadid& app, RequestSearchState& search) {
     }
     if (!vb::Trim(search.query).empty()) search.query += kRequestOrder;
     session.set("TripRequestReportQuery", search.query);
+    session.set("TripRequestReportFilters", filtersText(search));
     BuildRequestResultsTable(app, search, search.query);
     app.writeTemplate(SearchPageWriter(search));
   });
@@ -803,6 +611,10 @@ void RequestSearch_ProcessTag(Ravadid& app, const RequestSearchState& search, Ta
 }
 
 std::string filtersUsed(const RequestSearchState& search, double now) {
+  return htmlEscape(filtersText(search) + " Printed " + vb::formatDate(now) + ".");
+}
+
+std::string filtersText(const RequestSearchState& search) {
   // A date as the district reads it, whichever form it was entered in (a date picker posts
   // 2027-01-15).
   auto date = [](const std::string& text) {
@@ -832,8 +644,7 @@ std::string filtersUsed(const RequestSearchState& search, double now) {
   } else {
     line += used.empty() ? std::string("none") : used;
   }
-  line += ". Printed " + vb::formatDate(now) + ".";
-  return htmlEscape(line);
+  return line + ".";
 }
 
 void InitRequestSearch(Ravadid& app, RequestSearchState& search) {

@@ -68,6 +68,8 @@ void RequestSearch_ProcessTag(Ravadid& app, const RequestSearchState& search, Ta
 // "Filters used: Status UNAPPROVED; Departing 1/15/2027 to 1/15/2027." (or "none", or the
 // approval queue), then " Printed " and now; escaped.
 std::string filtersUsed(const RequestSearchState& search, double now);
+// The filters part alone, not escaped: "Filters used: none." (the reports print it).
+std::string filtersText(const RequestSearchState& search);
 
 // Clears the search: no query, no results, no filters but the customer, which becomes the
 // session's customer; the autofill flag follows AUTOFILL_REQUESTS.

@@ -2,8 +2,6 @@
 // and calls visit.check on every page it reaches. `pending` holds flows over pages that are not
 // built yet; the runner lists them without running them.
 import {spawnSync} from 'node:child_process';
-import {mkdtempSync, rmSync, writeFileSync} from 'node:fs';
-import {tmpdir} from 'node:os';
 import {join} from 'node:path';
 
 import {Visit} from './checks.mjs';
@@ -52,6 +50,17 @@ async function press(page, name, value) {
 }
 
 export const flows = [
+  {
+    name: 'request-reports',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'clerk', 'clerk');
+      await page.selectOption('select[name=status]', 'Denied');
+      await press(page, 'btnsubmit', 'Search');
+      await visit.check(page, 'list');
+      for (const report of requestReports) await printReport(visit, page, 'Request', report);
+    },
+  },
   {
     name: 'wrong-password',
     async run(visit) {
@@ -314,7 +323,7 @@ export const flows = [
       expect(await rows.count() > 0, 'the summary shows no groups');
       expect(await rows.filter({hasText: '*None'}).count() === 1, 'no "*None" category row');
       // On paper: the headings, the print date and every group, without the page controls.
-      const printed = await printedText(page);
+      const printed = await printedText(visit, page);
       for (const wanted of ['Field Trip Summary by Category', 'Trips', 'Splits', 'Students',
                             'Riders', 'Amount', 'Printed', '*None']) {
         expect(printed.includes(wanted), `the printed summary lacks "${wanted}"`);
@@ -327,17 +336,10 @@ export const flows = [
 ];
 
 // The text of the page as Chromium prints it on Letter paper.
-async function printedText(page) {
-  const folder = mkdtempSync(join(tmpdir(), 'ravadid-print-'));
-  try {
-    const file = join(folder, 'page.pdf');
-    writeFileSync(file, await page.pdf({format: 'Letter', printBackground: true}));
-    const run = spawnSync('pdftotext', ['-layout', file, '-'], {encoding: 'utf8', timeout: 20000});
-    expect(run.status === 0, `pdftotext failed: ${run.stderr || run.error}`);
-    return run.stdout;
-  } finally {
-    rmSync(folder, {recursive: true, force: true});
-  }
+async function printedText(visit, page) {
+  const file = join(visit.shots, `${visit.flowName}-summary.pdf`);
+  await page.pdf({path: file, format: 'Letter', preferCSSPageSize: true, printBackground: true});
+  return pdfSheets(file).join('\n');
 }
 
 // ---- The request form ---------------------------------------------------------------------
@@ -391,7 +393,114 @@ async function chooseDate(form, prefix, date) {
       [String(date.getDate()), twoDigits(date.getDate())]);
 }
 
-export const pending = [];
+export const pending = [
+  {
+    // Needs the field trip list, whose search leaves the query the trip reports print.
+    name: 'trip-reports',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'clerk', 'clerk');
+      await Promise.all([
+        page.waitForNavigation(), page.click('input[name=btnsubmit][value="View Field Trips"]')
+      ]);
+      await visit.check(page, 'trips');
+      for (const report of tripReports) await printReport(visit, page, 'Trip', report);
+    },
+  },
+];
+
+// ---- The printed reports ---------------------------------------------------------------------
+
+const requestReports = [
+  {choice: '1', page: 'TripRequestReport1', headings: ['Request #', 'Depart Time', 'Status']},
+  {choice: '2', page: 'TripRequestReport2', headings: ['Request #', 'Internal #', 'Purpose']},
+];
+const tripReports = [
+  {choice: '1', page: 'TripReport1', headings: ['Trip #', 'Return Time', 'Cancelled']},
+  {choice: '2', page: 'TripReport2', headings: ['Trip #', 'Est. Miles', 'Assigned']},
+];
+
+// The text of a PDF, one entry per sheet (pdftotext of poppler-utils).
+function pdfSheets(file) {
+  const out = spawnSync('pdftotext', ['-layout', file, '-'], {encoding: 'utf8'});
+  if (out.status !== 0) throw new Error(`pdftotext failed: ${out.stderr || out.error}`);
+  return out.stdout.split('\f').filter((sheet) => sheet.trim() !== '');
+}
+
+// The report's number cells (first cell of the rows that open a request or trip).
+async function reportNumbers(report) {
+  return report.locator('.report-table tbody tr[bgcolor] > td:first-child').evaluateAll(
+      (cells) => cells.map((c) => c.innerText.trim()).filter((t) => /^\d+$/.test(t)));
+}
+
+async function reportPageNumber(report) {
+  const meta = await text(report.locator('.report-meta'));
+  const match = /Page (-?\d+)\./.exec(meta);
+  expect(match, `the report does not say its page: "${meta}"`);
+  return Number(match[1]);
+}
+
+// From a list, Print Report opens the report choice in a new window; the chosen report is
+// checked, paged through to the end and back, and printed to PDF on Letter paper.
+async function printReport(visit, page, type, report) {
+  const [chooser] = await Promise.all([
+    page.context().waitForEvent('page'), page.click('a[href*="WCI=PrintReport"]')
+  ]);
+  await chooser.waitForLoadState('load');
+  expect(chooser.url().includes(`Type=${type}`), `Print Report opened ${chooser.url()}`);
+  if (await chooser.locator('input[name=rb]').count()) {
+    await chooser.check(`input[name=rb][value="${report.choice}"]`);
+    await Promise.all([
+      chooser.waitForNavigation(), chooser.locator('form input[type=submit]').first().click()
+    ]);
+  } else {
+    await chooser.goto(visit.url(`${PAGE}?WCI=${report.page}&WCE&WCU`));
+  }
+  await visit.check(chooser, report.page);
+  const heading = await text(chooser.locator('.report-table thead'));
+  for (const label of report.headings)
+    expect(heading.includes(label), `${report.page} has no "${label}" heading: ${heading}`);
+  const first = await reportNumbers(chooser);
+  expect(first.length > 0 && first.length <= 20, `${report.page} shows ${first.length} rows`);
+  expect(await reportPageNumber(chooser) === 1, `${report.page} does not open on page 1`);
+  expect(
+      (await chooser.locator('#btnFirst, #btnPrevious').count()) === 0,
+      'page 1 offers First or Previous');
+
+  if (await chooser.locator('#btnLast').count()) {
+    await Promise.all([chooser.waitForNavigation(), chooser.click('#btnNext')]);
+    expect(await reportPageNumber(chooser) === 2, 'Next does not show page 2');
+    await Promise.all([chooser.waitForNavigation(), chooser.click('#btnLast')]);
+    await visit.check(chooser, `${report.page}-last`);
+    expect(
+        (await chooser.locator('#btnNext, #btnLast').count()) === 0,
+        'the last page offers Next or Last');
+    const last = await reportNumbers(chooser);
+    expect(last.length > 0, 'the last page is empty');
+    await Promise.all([chooser.waitForNavigation(), chooser.click('#btnFirst')]);
+    expect(
+        JSON.stringify(await reportNumbers(chooser)) === JSON.stringify(first),
+        'First does not show the first page again');
+  }
+
+  const file = join(visit.shots, `${visit.flowName}-${report.page}.pdf`);
+  await chooser.emulateMedia({media: 'print'});
+  await chooser.pdf({path: file, preferCSSPageSize: true, printBackground: true});
+  await chooser.emulateMedia({media: 'screen'});
+  const sheets = pdfSheets(file);
+  expect(sheets.length > 0, `${report.page} printed nothing`);
+  // Narrow columns may wrap a heading ("Request #"), so one-word headings are looked for.
+  for (const [n, sheet] of sheets.entries()) {
+    expect(
+        /Customer/.test(sheet) && /Destination/.test(sheet),
+        `sheet ${n + 1} of ${report.page} does not repeat the headings`);
+  }
+  const printed = sheets.join('\n');
+  expect(new RegExp(`\\b${first[0]}\\b`).test(printed), `the PDF lacks row ${first[0]}`);
+  expect(/Printed \d+\/\d+\/\d{4}/.test(printed), 'the PDF does not state its print date');
+  expect(!/Previous|Signed in/i.test(printed), 'the page buttons were printed');
+  await chooser.close();
+}
 
 // Fills the request form: a destination (chosen first, since choosing one redisplays the form),
 // the departure date with the return on the same day, times, counts, contact, purpose and fund.
