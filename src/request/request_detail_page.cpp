@@ -8,7 +8,6 @@
 #include "frame/application.h"
 #include "frame/db/database.h"
 #include "frame/errors.h"
-#include "frame/placeholder_page.h"
 #include "frame/runtime.h"
 #include "request/request_form_common.h"
 

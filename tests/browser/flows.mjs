@@ -427,7 +427,37 @@ export const flows = [
       expect(chosen.startsWith(fund), `the form shows fund "${chosen}", not ${fund}`);
     },
   },
+  {
+    name: 'summary-prints',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher');
+      await page.goto(visit.url(`${PAGE}?WCI=TripSummaryReport&Type=Category`));
+      await visit.check(page, 'summary');
+      expect(await page.title() === 'Field Trip Summary by Category',
+             `the summary is titled "${await page.title()}"`);
+      const rows = page.locator('.summary-table tr[bgcolor]');
+      expect(await rows.count() > 0, 'the summary shows no groups');
+      expect(await rows.filter({hasText: '*None'}).count() === 1, 'no "*None" category row');
+      // On paper: the headings, the print date and every group, without the page controls.
+      const printed = await printedText(visit, page);
+      for (const wanted of ['Field Trip Summary by Category', 'Trips', 'Splits', 'Students',
+                            'Riders', 'Amount', 'Printed', '*None']) {
+        expect(printed.includes(wanted), `the printed summary lacks "${wanted}"`);
+      }
+      const first = (await text(rows.first().locator('td').first()));
+      expect(printed.includes(first), `the printed summary lacks the group "${first}"`);
+      expect(!/\bNext\b|\bLast\b|Back to/.test(printed), 'page controls are printed');
+    },
+  },
 ];
+
+// The text of the page as Chromium prints it on Letter paper.
+async function printedText(visit, page) {
+  const file = join(visit.shots, `${visit.flowName}-summary.pdf`);
+  await page.pdf({path: file, format: 'Letter', preferCSSPageSize: true, printBackground: true});
+  return pdfSheets(file).join('\n');
+}
 
 // ---- The request form ---------------------------------------------------------------------
 
