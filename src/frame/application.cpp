@@ -64,7 +64,7 @@ void Ravadid::writeTemplate(const PageObject& page) {
     }
     TagEvent tag{part.tagName, part.text, false};
     if (!replaceSharedTag(*this, tag)) page.processTag(*this, tag);
-    write(tag.contents);
+    exchange_.writeMoved(std::move(tag.contents));
   }
 }
 

@@ -130,6 +130,15 @@ void PageResponse::write(std::string_view text) {
   }
 }
 
+void PageResponse::writeMoved(std::string&& text) {
+  if (ended()) return;
+  if (passThrough_) {
+    inner_.writeMoved(std::move(text));
+  } else {
+    held_.append(text);
+  }
+}
+
 void PageResponse::redirect(std::string_view url) {
   if (ended()) return;
   held_.clear();

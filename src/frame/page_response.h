@@ -51,6 +51,7 @@ class PageResponse final : public Exchange {
     return inner_.serverVariable(name);
   }
   void write(std::string_view text) override;
+  void writeMoved(std::string&& text) override;
   void redirect(std::string_view url) override;
   void end() override { ended_ = true; }
   bool ended() const override { return ended_ || inner_.ended(); }

@@ -38,7 +38,16 @@ class EchoPage : public PageObject {
  public:
   EchoPage()
       : PageObject("Echo", {"Remember", "Recall", "Renew", "Abandon", "Redirect", "End", "Status",
-                            "Sleep", "SignOut"}) {}
+                            "Sleep", "SignOut", "Template"}) {}
+
+  // Pieces the size of a results table, with and without room for the page around them.
+  void processTag(Ravadid&, TagEvent& tag) const override {
+    const std::size_t size = tag.is("WC@SMALL") ? 3 : 200'000;
+    std::string piece;
+    if (tag.is("WC@ROOMY")) piece.reserve(2 * size);
+    piece.assign(size, tag.contents.front());
+    tag.contents = std::move(piece);
+  }
 
   void respond(Ravadid& app) const override {
     Exchange& ex = app.exchange();
@@ -83,6 +92,8 @@ class EchoPage : public PageObject {
     } else if (event == "Status") {
       ex.setStatus(404);
       ex.write("custom page");
+    } else if (event == "Template") {
+      app.writeTemplate(*this);
     } else if (event == "Sleep") {
       std::this_thread::sleep_for(5ms);
       ex.write("slept");
@@ -546,6 +557,15 @@ TEST_F(HttpServerTest, RedirectEndsTheResponseAndDropsItsText) {
   EXPECT_EQ(result->get_header_value("Location"), "RavadidLarkdale.asp?WCI=Echo&WCE=Recall");
   EXPECT_EQ(result->body.find("before"), std::string::npos);
   EXPECT_EQ(result->body.find("after"), std::string::npos);
+}
+
+TEST_F(HttpServerTest, PageWrittenFromLargeTagsArrivesWholeAndInOrder) {
+  installation.writeTemplate(
+      "Echo", "<html>a<WC@ROOMY>r</WC@ROOMY>b<WC@SMALL>s</WC@SMALL><WC@TIGHT>t</WC@TIGHT>c</html>");
+  auto result = client()->Get("/RavadidLarkdale.asp?WCI=Echo&WCE=Template");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->body, "<html>a" + std::string(200'000, 'r') + "bsss" +
+                              std::string(200'000, 't') + "c</html>");
 }
 
 TEST_F(HttpServerTest, WritesAfterEndAreDropped) {

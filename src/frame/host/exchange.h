@@ -22,6 +22,8 @@ class Exchange {
 
   // Response. Writes after end() are dropped.
   virtual void write(std::string_view text) = 0;
+  // The same, from text the caller gives up: a response may take over its buffer.
+  virtual void writeMoved(std::string&& text) { write(std::string_view(text)); }
   virtual void redirect(std::string_view url) = 0;
   virtual void end() = 0;
   virtual bool ended() const = 0;

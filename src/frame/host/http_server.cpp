@@ -262,6 +262,17 @@ class HttpExchange final : public Exchange {
     body_.append(text);
   }
 
+  // A results table of a few hundred kilobytes comes with room to spare after the page's
+  // start: the start is put in front of it in its own buffer, which then becomes the page.
+  // Copying the table into the page's buffer instead would fill a second large buffer.
+  void writeMoved(std::string&& text) override {
+    if (ended_) return;
+    if (text.size() <= body_.size() || body_.size() + text.size() > text.capacity())
+      return write(std::string_view(text));
+    text.insert(0, body_);
+    body_ = std::move(text);
+  }
+
   // Ends the response: what was written before is dropped, later writes too.
   void redirect(std::string_view url) override {
     if (ended_) return;
