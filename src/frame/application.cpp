@@ -117,6 +117,7 @@ void Ravadid::SetNewVars() {
   session().set("RequestDetail.New", "NEW");
   blnNewRequest = true;
   session().set("TRIPREQ", "");
+  session().set("RequestDetail.CopiedFrom", "");  // set again by Copy after this
   session().set("blnDepDtWarn", Value::boolean(false));
   session().set("blnRtnDtWarn", Value::boolean(false));
   blnEditable = true;

@@ -11,13 +11,14 @@
 namespace ravadid {
 namespace {
 
-// An installation made by an older version lacks the indexes added since; each file gets them
-// at its first open by this process.
+// An installation made by an older version lacks the tables and indexes added since; each file
+// gets them at its first open by this process.
 void addMissingIndexesOnce(db::Connection& connection, const char* file) {
   static std::mutex mutex;
   static std::unordered_set<std::string> done;
   std::lock_guard lock(mutex);
   if (!done.insert(connection.path()).second) return;
+  schema::createAddedTables(connection.handle(), file);
   schema::createMissingIndexes(connection.handle(), file);
 }
 

@@ -441,6 +441,22 @@ constexpr IndexSchema kKrscuIndexes[] = {
     {"KRSCU_KRSC1", kKrscuKrsc1},
     {"KRSCU_ROLE", kKrscuRole},
 };
+constexpr ColumnSchema kTripreqHistoryColumns[] = {
+    {tripreq_history::kId, Integer, Key::AutoIncrement},
+    {tripreq_history::kTripnum, Integer},
+    {tripreq_history::kAction, Text},
+    {tripreq_history::kUserid, Text},
+    {tripreq_history::kRole, Text},
+    {tripreq_history::kChangedAt, DateTime},
+    {tripreq_history::kStatusBefore, Text},
+    {tripreq_history::kStatusAfter, Text},
+    {tripreq_history::kComment, Text},
+};
+constexpr Columns<1> kTripreqHistoryTripnum = {tripreq_history::kTripnum};
+constexpr IndexSchema kTripreqHistoryIndexes[] = {
+    {"TRIPREQ_HISTORY_TRIPNUM", kTripreqHistoryTripnum},
+};
+
 constexpr IndexSchema kTripsreqIndexes[] = {
     {"TRIPSREQ_depdate", kTripsreqDepdate},
     {"TRIPSREQ_CUSTOMER", kTripsreqCustomer},
@@ -477,6 +493,7 @@ constexpr TableSchema kTables[] = {
     {kUsersFile, krscu::kTable, kKrscuColumns, kKrscuIndexes},
     {kUsersFile, krscc::kTable, kKrsccColumns, {}},
     {kRequestsFile, tripsreq::kTable, kTripsreqColumns, kTripsreqIndexes},
+    {kRequestsFile, tripreq_history::kTable, kTripreqHistoryColumns, kTripreqHistoryIndexes, true},
 };
 
 std::string quoteIdentifier(std::string_view name) {
@@ -592,6 +609,32 @@ void createMissingIndexes(sqlite3* db, std::string_view file) {
       // A file without the table or column, read-only or busy is served without the index.
       sqlite3_exec(db, ddl.c_str(), nullptr, nullptr, nullptr);
     }
+  }
+}
+
+void createAddedTables(sqlite3* db, std::string_view file) {
+  const auto hasTable = [db](const char* name) {
+    sqlite3_stmt* statement = nullptr;
+    bool found = false;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1 "
+                           "COLLATE NOCASE",
+                           -1, &statement, nullptr) == SQLITE_OK) {
+      sqlite3_bind_text(statement, 1, name, -1, SQLITE_STATIC);
+      found = sqlite3_step(statement) == SQLITE_ROW;
+    }
+    sqlite3_finalize(statement);
+    return found;
+  };
+  bool original = false;
+  for (const TableSchema& table : kTables)
+    if (file == table.file && !table.addedLater && hasTable(table.name)) original = true;
+  if (!original) return;
+  for (const TableSchema& table : kTables) {
+    if (file != table.file || !table.addedLater) continue;
+    std::string ddl;
+    appendTableDdl(table, ddl);
+    sqlite3_exec(db, ddl.c_str(), nullptr, nullptr, nullptr);
   }
 }
 

@@ -454,6 +454,21 @@ inline constexpr const char* kAmounttxts[] = {kAmounttxt1, kAmounttxt2, kAmountt
                                               kAmounttxt5};
 }  // namespace tripsreq
 
+// Added by this system, not read by other programs: one line for every change of a request
+// (save, approval, denial, copy, delete, trip creation), written in the change's transaction.
+namespace tripreq_history {
+inline constexpr const char* kTable = "TRIPREQ_HISTORY";
+inline constexpr const char* kId = "ID";
+inline constexpr const char* kTripnum = "TRIPNUM";
+inline constexpr const char* kAction = "ACTION";
+inline constexpr const char* kUserid = "USERID";
+inline constexpr const char* kRole = "ROLE";
+inline constexpr const char* kChangedAt = "CHANGED_AT";
+inline constexpr const char* kStatusBefore = "STATUS_BEFORE";
+inline constexpr const char* kStatusAfter = "STATUS_AFTER";
+inline constexpr const char* kComment = "COMMENT";
+}  // namespace tripreq_history
+
 // ---------------------------------------------------------------------------------------------
 // The schema description and its DDL
 // ---------------------------------------------------------------------------------------------
@@ -485,6 +500,9 @@ struct TableSchema {
   const char* name;
   std::span<const ColumnSchema> columns;
   std::span<const IndexSchema> indexes;
+  // A table this system added to the files: an installation made before it gets the table
+  // when the server first opens the file. Old tables are never altered.
+  bool addedLater = false;
 };
 
 // Every table of the three files, in file order.
@@ -503,6 +521,11 @@ void createSchema(sqlite3* db, std::string_view file);
 // Adds the indexes of one file that an older installation lacks, each on its own; an index
 // that cannot be made (a missing table, a read-only or busy file) is left out silently.
 void createMissingIndexes(sqlite3* db, std::string_view file);
+
+// Creates the added tables (and their indexes) that a file made by an older version lacks.
+// Only a file that holds the file's original tables gets them; a table that cannot be made
+// (a read-only or busy file) is left out silently, and writes to it then fail.
+void createAddedTables(sqlite3* db, std::string_view file);
 
 // Tells the database layer which columns hold booleans. Safe to call any number of times and
 // from several threads; the work is done once.

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "approval/request_history.h"
 #include "forms/date_time_selectors.h"
 #include "forms/drop_down_lists.h"
 #include "frame/application.h"
@@ -171,6 +172,7 @@ class FormTag {
   bool hints();
   bool requestorEmail();
   bool destinationAddress();
+  bool history();
 
   std::optional<std::string> customerInstructions();
   std::string fundCustomer() const;
@@ -188,7 +190,7 @@ void FormTag::replace() {
   if (replaceDistrictTag(app_, tag_)) return;
   heading() || textInput() || textArea() || customerList() || destinationList() || fund() ||
       codeList() || dates() || times() || approval() || buttons() || hints() || requestorEmail() ||
-      destinationAddress();
+      destinationAddress() || history();
 }
 
 bool FormTag::heading() {
@@ -730,6 +732,18 @@ bool FormTag::destinationAddress() {
     tag_.contents = std::string("<tr><td><font class='label'>") + (typed ? "** New **" : "") +
                     "</font></td><td>" + address + "</td></tr>";
   }
+  return true;
+}
+
+// The saved request's approval history, under the approval section; nothing on a new form.
+bool FormTag::history() {
+  if (!tag_.is("WC@HISTORY")) return false;
+  tag_.contents.clear();
+  const std::string number = vb::Trim(session("TRIPREQ"));
+  if (isNew() || copying() || number.empty() || !vb::IsNumeric(Value(number))) return true;
+  withConnections(app_, [&] {
+    tag_.contents = historySection(readHistory(app_.tripschlDb(), vb::CLng(Value(number))));
+  });
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "approval/approval_chain.h"
+#include "approval/request_history.h"
 #include "frame/application.h"
 #include "frame/db/database.h"
 #include "frame/db/nulls.h"
@@ -166,6 +167,11 @@ std::optional<std::string> printedTag(Ravadid& app, const TagEvent& tag) {
                              : "<input type='text' name='New' value='EXISTING'>";
   }
   if (tag.is("WC@CALENDARBUTTON")) return calendarButton(app);
+  if (tag.is("WC@HISTORY")) {
+    const std::string number = vb::Trim(app.session().text("TRIPREQ"));
+    if (app.blnNewRequest || number.empty() || !vb::IsNumeric(Value(number))) return std::string();
+    return historySection(readHistory(app.tripschlDb(), vb::CLng(Value(number))));
+  }
   return std::nullopt;
 }
 

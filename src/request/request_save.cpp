@@ -15,6 +15,7 @@
 
 #include "approval/approval_chain.h"
 #include "approval/notification_mail.h"
+#include "approval/request_history.h"
 #include "forms/drop_down_lists.h"
 #include "frame/application.h"
 #include "frame/db/connection_handle.h"
@@ -180,37 +181,6 @@ void redisplayAfterListChange(Ravadid& app) {
   app.setNextItem("RequestDetail");
 }
 
-// ---- Authority --------------------------------------------------------------------------
-
-// What the signed-in user may do with the stored request; nothing after an error.
-std::optional<Authority> authorityOver(Ravadid& app, int32_t tripNumber) {
-  Store& session = app.session();
-  Authority authority =
-      HasAuthority(app, tripNumber, session.text("ROLE"), "", session.text("Customer"));
-  if (!app.noError() || authority.failed) return std::nullopt;
-  return authority;
-}
-
-// Delete acts only on the request the form shows, and only with the right to change it.
-void deleteRequest(Ravadid& app) {
-  const std::string shown = vb::Trim(app.session().text("TRIPREQ"));
-  if (shown.empty() || vb::Trim(app.form("tripnum")) != shown) {
-    app.write(kNotAllowedMessage);
-    return;
-  }
-  const int32_t tripNumber = vb::CLng(Value(shown));
-  if (!app.databasePreamble()) return;
-  const std::optional<Authority> authority = authorityOver(app, tripNumber);
-  app.closeStep();
-  if (!authority) return;
-  if (!authority->edit) {
-    app.write(kNotAllowedMessage);
-    return;
-  }
-  DeleteTripRequest(app, tripNumber);
-  app.setNextItem("RequestSearch");
-}
-
 // ---- One write transaction --------------------------------------------------------------
 
 // Holds the Tripschl.mdb write lock from the read of the stored row to its last write, so that
@@ -239,6 +209,64 @@ class WriteTransaction {
   std::shared_ptr<db::ConnectionHandle> handle_;
   std::unique_lock<std::mutex> turn_;  // released after the commit or the rollback
 };
+
+// ---- Authority --------------------------------------------------------------------------
+
+// What the signed-in user may do with the stored request; nothing after an error.
+std::optional<Authority> authorityOver(Ravadid& app, int32_t tripNumber) {
+  Store& session = app.session();
+  Authority authority =
+      HasAuthority(app, tripNumber, session.text("ROLE"), "", session.text("Customer"));
+  if (!app.noError() || authority.failed) return std::nullopt;
+  return authority;
+}
+
+// Delete acts only on the request the form shows, and only with the right to change it.
+void deleteRequest(Ravadid& app) {
+  const std::string shown = vb::Trim(app.session().text("TRIPREQ"));
+  if (shown.empty() || vb::Trim(app.form("tripnum")) != shown) {
+    app.write(kNotAllowedMessage);
+    return;
+  }
+  const int32_t tripNumber = vb::CLng(Value(shown));
+  if (!app.databasePreamble()) return;
+  Store& session = app.session();
+  const std::optional<Authority> authority = authorityOver(app, tripNumber);
+  if (!authority) {
+    app.closeStep();
+    return;
+  }
+  if (!authority->edit) {
+    app.closeStep();
+    app.write(kNotAllowedMessage);
+    return;
+  }
+  {
+    WriteTransaction transaction(app.tripschlDb());
+    HistoryLine line;
+    line.tripNumber = tripNumber;
+    line.action = history_action::kDeleted;
+    line.user = session.text("USER");
+    line.role = session.text("ROLE");
+    line.at = vb::Now();
+    db::Recordset stored;
+    stored.open(
+        "SELECT STATUS, STATUS_COMMENT FROM TRIPSREQ WHERE TRIPNUM = " + std::to_string(tripNumber),
+        app.tripschlDb());
+    if (!stored.eof()) {
+      line.statusBefore = vb::Trim(NullToSpace(stored.field(tripsreq::kStatus)));
+      line.comment = vb::Trim(NullToSpace(stored.field(tripsreq::kStatusComment)));
+    }
+    stored.close();
+    // A request deleted meanwhile by someone else leaves no second line.
+    if (app.tripschlDb().execute("DELETE FROM TRIPSREQ where TRIPNUM = " +
+                                 std::to_string(tripNumber)) > 0)
+      recordHistory(app.tripschlDb(), line);
+    transaction.commit();
+  }
+  app.closeStep();
+  app.setNextItem("RequestSearch");
+}
 
 // ---- Save -------------------------------------------------------------------------------
 
@@ -300,6 +328,9 @@ constexpr TimeRule kTimeRules[] = {
     {"ARRIVE", true, "TRIP_REQ_REQUIRED.ARRIVETIME_REQ", "<p>Arrive Time is required.</p>"},
     {"LEAVE", true, "TRIP_REQ_REQUIRED.LEAVETIME_REQ", "<p>Leave Time is required.</p>"},
 };
+
+// The request a new form was copied from, for the copy's first history line.
+constexpr const char* kCopiedFromKey = "RequestDetail.CopiedFrom";
 
 constexpr const char* kAmPmWarning =
     "WARNING - Are you sure you have the AM/PM correct? Departure time is scheduled for ";
@@ -585,8 +616,35 @@ class RequestSave {
     if (!checkLeadTime() || !checkTripsPerDay()) return false;
     if (!writeColumns()) return false;
     if (!applyOwnAuthority()) return false;
+    recordHistory(app_.tripschlDb(), savedLine());
     transaction.commit();
+    session_.set(kCopiedFromKey, "");
     return true;
+  }
+
+  // The history line of this save: a new request is created (or copied from the request the
+  // copy was made of), a decision approves or denies, anything else is a plain save.
+  HistoryLine savedLine() const {
+    HistoryLine line;
+    line.tripNumber = vb::CLng(row_.field(tripsreq::kTripnum));
+    const std::string approve = posted("Approve");
+    const std::string copiedFrom = vb::Trim(session_.text(kCopiedFromKey));
+    if (isNew_) {
+      line.action =
+          copiedFrom.empty() ? history_action::kCreated : history_action::copiedFrom(copiedFrom);
+    } else if (approve.empty()) {
+      line.action = history_action::kSaved;
+    } else {
+      line.action = vb::equalsIgnoreCase(approve, "Deny") ? history_action::kDenied
+                                                          : history_action::kApproved;
+    }
+    line.user = session_.text("USER");
+    line.role = session_.text("ROLE");
+    line.at = vb::Now();
+    line.statusBefore = statusBefore_;
+    line.statusAfter = vb::Trim(NullToSpace(row_.field(tripsreq::kStatus)));
+    line.comment = vb::Trim(NullToSpace(row_.field(tripsreq::kStatusComment)));
+    return line;
   }
 
   bool writeColumns() {
@@ -794,8 +852,10 @@ bool handlePost(Ravadid& app) {
   }
   if (vb::equalsIgnoreCase(button, "Copy")) {
     app.blnNewRequest = true;
-    SetDestFromREQ(app, vb::CLng(Value(session.text("TRIPREQ"))));
+    const std::string source = session.text("TRIPREQ");
+    SetDestFromREQ(app, vb::CLng(Value(source)));
     app.SetNewVars();
+    session.set(kCopiedFromKey, vb::Trim(source));
     app.blnCopying = true;
     app.setNextItem("RequestDetail");
     return false;

@@ -311,6 +311,48 @@ export const flows = [
     },
   },
   {
+    name: 'approval-history',
+    async run(visit) {
+      // A principal approves a request with a comment and sees the line it leaves, last.
+      const page = await visit.open();
+      const {href} = await queuedRequest(visit, page);
+      await Promise.all([page.waitForNavigation(), page.click(`a[href="${href}"]`)]);
+      await visit.check(page, 'to-approve');
+      const history = page.locator('table.history tbody tr');
+      const before = await history.count();
+      expect(before > 0, 'the request shows no history before the approval');
+      expect(/Created/.test(await text(history.first())), 'the first history line is no creation');
+      await page.locator('input[type=radio][name=Approve]').first().check();
+      await page.fill('textarea[name=STATUS_COMMENT]', 'Buses <booked> & confirmed');
+      await press(page, 'btnSubmit', 'Save');
+      await visit.check(page, 'approved');
+      expect(await history.count() === before + 1,
+             `${await history.count()} history lines after the approval, ${before} before`);
+      const line = await text(history.last());
+      const status = await text(page.locator('.request-facts .status'));
+      for (const part of ['Approved', 'wes.principal', `→ ${status}`,
+                          'Buses <booked> & confirmed'])
+        expect(line.includes(part), `the new history line "${line}" lacks "${part}"`);
+      // The approval section and the history under it, for the README.
+      const top = await page.locator('fieldset.approval').boundingBox();
+      const bottom = await page.locator('section.history').boundingBox();
+      const scrolled = await page.evaluate(() => window.scrollY);
+      await page.screenshot({
+        path: join(visit.shots, 'approval-history.png'),
+        fullPage: true,
+        clip: {x: top.x - 16, y: scrolled + top.y - 16, width: top.width + 32,
+               height: bottom.y + bottom.height - top.y + 32},
+      });
+      // The printable request shows the same lines.
+      await press(page, 'btnSubmit', 'Print');
+      await visit.check(page, 'printout');
+      const printed = page.locator('table.history tbody tr');
+      expect(await printed.count() === before + 1, 'the printout shows another history');
+      expect((await text(printed.last())).includes('wes.principal'),
+             'the printout lacks the approval line');
+    },
+  },
+  {
     name: 'field-trips-and-reports',
     async run(visit) {
       const page = await visit.open();

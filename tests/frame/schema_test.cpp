@@ -127,7 +127,7 @@ TEST(SchemaDdl, EachFileHoldsExactlyItsOwnTables) {
                     "TRIPSPLIT",     "TRIPEMPLOYEES",
                     "ARDETAIL",      "Big_CalCalNotes"}},
       {"zqkrsc1.mdb", {"KRSCU", "KRSCC"}},
-      {"Tripschl.mdb", {"TRIPSREQ"}},
+      {"Tripschl.mdb", {"TRIPSREQ", "TRIPREQ_HISTORY"}},
   };
   for (const Case& c : cases) {
     RawDatabase db;
@@ -198,6 +198,25 @@ TEST(SchemaIndexes, OlderFilesGetTheMissingIndexesAndOtherFilesAreLeftAlone) {
   createMissingIndexes(other.get(), "Tripschl.mdb");
   EXPECT_TRUE(other.tables().empty());
   EXPECT_TRUE(other.column(indexes).empty());
+}
+
+TEST(SchemaAddedTables, AnOlderRequestsFileGetsTheHistoryTableOthersAreLeftAlone) {
+  RawDatabase older;
+  createSchema(older.get(), "Tripschl.mdb");
+  ASSERT_EQ(older.exec("INSERT INTO TRIPSREQ (TRIPNUM) VALUES (1); DROP TABLE TRIPREQ_HISTORY"),
+            "");
+  createAddedTables(older.get(), "Tripschl.mdb");
+  createAddedTables(older.get(), "Tripschl.mdb");  // nothing left to add
+  EXPECT_EQ(older.tables(), (std::set<std::string>{"TRIPSREQ", "TRIPREQ_HISTORY"}));
+  EXPECT_EQ(older.column("SELECT name FROM sqlite_master WHERE name = 'TRIPREQ_HISTORY_TRIPNUM'"),
+            std::vector<std::string>{"TRIPREQ_HISTORY_TRIPNUM"});
+  EXPECT_EQ(older.column("SELECT COUNT(*) FROM TRIPSREQ"), std::vector<std::string>{"1"});
+
+  // A file without the request table, and the other two files, get nothing.
+  RawDatabase other;
+  createAddedTables(other.get(), "Tripschl.mdb");
+  createAddedTables(other.get(), "trip.mdb");
+  EXPECT_TRUE(other.tables().empty());
 }
 
 TEST(SchemaKeys, RequestAndTripNumbersAreNeverReused) {
@@ -433,7 +452,7 @@ TEST(SchemaColumns, DescriptionMatchesTheCreatedTables) {
         << table.name;
     EXPECT_TRUE(described.insert(table.name).second) << table.name << " described twice";
   }
-  EXPECT_EQ(described.size(), 25u);
+  EXPECT_EQ(described.size(), 26u);
 }
 
 // Reading through the database layer: yes/no columns come back as booleans, text flags as text.

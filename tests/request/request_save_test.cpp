@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <atomic>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -680,6 +680,140 @@ TEST_F(RequestSaveTest, SimultaneousSavesLeaveWholeRowsAndDistinctNumbers) {
                     "INTEGER) % 2 WHEN 0 THEN 'LHSLHS2HS100' ELSE 'SMASMA1ELEM305' END)"),
             "0");
   EXPECT_EQ(request("PRAGMA integrity_check"), "ok");
+}
+
+// ---- History --------------------------------------------------------------------------
+
+class RequestHistoryTest : public RequestSaveTest {
+ protected:
+  std::string historyCount() const { return request("SELECT COUNT(*) FROM TRIPREQ_HISTORY"); }
+  // The newest line of a request: action, user, role, statuses, comment, and 1 when stamped
+  // within the last hour of server time.
+  std::string newestLine(int tripNumber) const {
+    return request(
+        "SELECT ACTION || '|' || USERID || '|' || ROLE || '|' || STATUS_BEFORE || '|' || "
+        "STATUS_AFTER || '|' || COMMENT || '|' || (CHANGED_AT >= datetime('now', 'localtime', "
+        "'-1 hour')) FROM TRIPREQ_HISTORY WHERE TRIPNUM = " +
+        std::to_string(tripNumber) + " ORDER BY ID DESC LIMIT 1");
+  }
+  std::string status(int tripNumber) const {
+    const std::string stored =
+        request("SELECT Status FROM TRIPSREQ WHERE TRIPNUM = " + std::to_string(tripNumber));
+    return stored == "<none>" ? "" : stored;
+  }
+};
+
+TEST_F(RequestHistoryTest, EveryKindOfChangeWritesOneLineWithItsStatusesAndComment) {
+  struct Case {
+    const char* user;
+    int shown;                // 0: a new request
+    std::vector<Form> posts;  // changes of the valid form, in order
+    const char* action;
+    const char* role;
+  };
+  const Form existing = {{"New", "EXISTING"}};
+  const Case cases[] = {
+      {"jsmith", 0, {{}}, "Created", "TEACHER"},
+      {"jsmith", 2, {existing}, "Saved", "TEACHER"},
+      {"mgarcia",
+       2,
+       {with(existing, {{"Approve", "Principal's OK"}, {"STATUS_COMMENT", "Take <2> buses"}})},
+       "Approved",
+       "PRINCIPAL"},
+      {"rpatel",
+       3,
+       {with(existing, {{"cust", "O'BRIEN, O'Brien Elementary"},
+                        {"Approve", "Deny"},
+                        {"STATUS_COMMENT", "No"}})},
+       "Denied",
+       "PRINCIPAL"},
+      {"dwu",
+       5,
+       {with(existing, {{"btnsubmit", "Delete"}, {"tripnum", "5"}})},
+       "Deleted",
+       "TRANSPORT"},
+      // The copy itself stores nothing; the new request saved from it names its source.
+      {"jsmith",
+       2,
+       {with(existing, {{"btnsubmit", "Copy"}, {"tripnum", "2"}}), {{"New", "NEW"}}},
+       "Copied from request 2",
+       "TEACHER"},
+  };
+  for (const Case& c : cases) {
+    FakeExchange ex;
+    signIn(ex, c.user);
+    if (c.shown) {
+      openSaved(ex, c.shown);
+    } else {
+      openNew(ex);
+    }
+    const int lines = std::stoi(historyCount());
+    const std::string before = c.shown ? status(c.shown) : "";
+    const std::string comment =
+        c.shown ? request("SELECT STATUS_COMMENT FROM TRIPSREQ WHERE TRIPNUM = " +
+                          std::to_string(c.shown))
+                : "";
+    for (const Form& changes : c.posts) post(ex, with(validForm(), changes));
+    const bool created = c.posts.back().count("New") && c.posts.back().at("New") == "NEW";
+    const int changed = c.shown && !created ? c.shown : std::stoi(newest("TRIPNUM"));
+    EXPECT_EQ(historyCount(), std::to_string(lines + 1)) << c.action;
+    const bool deleted = status(changed).empty();
+    std::string stored =
+        request("SELECT STATUS_COMMENT FROM TRIPSREQ WHERE TRIPNUM = " + std::to_string(changed));
+    if (deleted) stored = comment;
+    if (stored == "NULL" || stored == "<none>") stored = "";
+    EXPECT_EQ(newestLine(changed), std::string(c.action) + "|" + c.user + "|" + c.role + "|" +
+                                       (created ? "" : before) + "|" + status(changed) + "|" +
+                                       stored + "|1")
+        << c.action;
+  }
+}
+
+TEST_F(RequestHistoryTest, ARefusedOrFailedChangeLeavesNoLineAndNoChange) {
+  constexpr const char* kRequestWriteFails =
+      "CREATE TRIGGER FAIL BEFORE UPDATE ON TRIPSREQ BEGIN SELECT RAISE(ABORT, 'disk full'); END";
+  constexpr const char* kHistoryWriteFails =
+      "CREATE TRIGGER FAIL BEFORE INSERT ON TRIPREQ_HISTORY BEGIN "
+      "SELECT RAISE(ABORT, 'disk full'); END";
+  struct Case {
+    const char* name;
+    const char* user;
+    int shown;  // 0: a new request
+    Form changes;
+    const char* trigger;  // makes a write fail; nullptr: none
+  };
+  const Form existing = {{"New", "EXISTING"}};
+  const Case cases[] = {
+      {"validation message", "jsmith", 2, with(existing, {{"NUMADULTS", "many"}}), nullptr},
+      {"no right to change", "jsmith", 1, existing, nullptr},
+      {"request row not written", "mgarcia", 2, with(existing, {{"Approve", "Principal's OK"}}),
+       kRequestWriteFails},
+      {"history not written on approval", "mgarcia", 2,
+       with(existing, {{"Approve", "Principal's OK"}}), kHistoryWriteFails},
+      {"history not written for a new request", "jsmith", 0, {}, kHistoryWriteFails},
+      {"history not written on delete", "dwu", 5,
+       with(existing, {{"btnsubmit", "Delete"}, {"tripnum", "5"}}), kHistoryWriteFails},
+  };
+  for (const Case& c : cases) {
+    if (c.trigger) requests(c.trigger);
+    FakeExchange ex;
+    signIn(ex, c.user);
+    if (c.shown) {
+      openSaved(ex, c.shown);
+    } else {
+      openNew(ex);
+    }
+    const std::string row = wholeRow(c.shown);
+    const std::string lines = historyCount();
+    const std::string body = post(ex, with(validForm(), c.changes));
+    EXPECT_EQ(historyCount(), lines) << c.name;
+    EXPECT_EQ(wholeRow(c.shown), row) << c.name;
+    EXPECT_EQ(rowCount(), "7") << c.name;
+    if (c.trigger) {
+      EXPECT_NE(body.find("disk full"), std::string::npos) << c.name;
+    }
+    requests("DROP TRIGGER IF EXISTS FAIL");
+  }
 }
 
 }  // namespace

@@ -43,6 +43,17 @@ struct Schedule {
   double miles = 0;
 };
 
+// One line of a request's approval history.
+struct HistoryStep {
+  long long moment = 0;
+  std::string action;
+  std::string user;
+  std::string role;
+  std::string before;  // empty for the request's creation
+  std::string after;
+  std::string comment;  // the approve/deny comment after the step; empty: none
+};
+
 struct Request {
   int order = 0;
   int number = 0;
@@ -76,7 +87,8 @@ struct Request {
   int students = 0;
   int adults = 0;
   int handicapped = 0;
-  int trip = 0;  // the trip made from it
+  int trip = 0;                      // the trip made from it
+  std::vector<HistoryStep> history;  // oldest first; the trip's line is added with the trip
 };
 
 constexpr std::size_t kNoRequest = static_cast<std::size_t>(-1);

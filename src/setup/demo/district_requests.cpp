@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <span>
+#include <string>
 #include <tuple>
 
 #include "setup/demo/categories.h"
@@ -10,6 +11,24 @@
 #include "setup/demo/texts.h"
 
 namespace ravadid::demo {
+namespace {
+
+// The user who acts for a role on a customer's requests: the customer's own holder of the role
+// (a school's principal), else the district's, else (a closed school) any holder of the role.
+std::string actingUser(const char* role, const std::string& customer) {
+  const DemoUser* districtUser = nullptr;
+  const DemoUser* anyUser = nullptr;
+  for (const DemoUser& user : demoUsers()) {
+    if (user.role != role) continue;
+    if (user.customer == customer) return user.id;
+    if (user.customer.empty() && !districtUser) districtUser = &user;
+    if (!anyUser) anyUser = &user;
+  }
+  if (districtUser) return districtUser->id;
+  return anyUser ? anyUser->id : std::string(role);
+}
+
+}  // namespace
 
 std::vector<long long> DistrictBuilder::decisionMoments(long long start, long long end, int count) {
   std::vector<long long> moments;
@@ -113,6 +132,9 @@ Request DistrictBuilder::makeRequest(const RequestPlan& plan) {
 
 void DistrictBuilder::decide(Request& request, const RequestPlan& plan) {
   request.statusDate = request.entered;
+  const std::string customer = request.customer->seed->code;
+  request.history.push_back({request.entered, "Created", request.enteredBy, kRequester, "",
+                             request.chain.empty() ? kPending : kUnapproved, ""});
   if (request.chain.empty()) {
     request.status = kPending;
     return;
@@ -151,16 +173,23 @@ void DistrictBuilder::decide(Request& request, const RequestPlan& plan) {
   std::vector<long long> moments = decisionMoments(start, end, decisions);
   for (int level = 1; level <= approvals; ++level) {
     const Level& approver = chain.levels[static_cast<std::size_t>(level - 1)];
+    const std::string before = request.status.empty() ? kUnapproved : request.status;
     request.status = approver.status;
     bool last = level == levels;
     if (random_.percent(last ? 75 : 60)) {
       request.statusComment = random_.pick(approvalComments(approver.role));
     }
+    request.history.push_back({moments[static_cast<std::size_t>(level - 1)], "Approved",
+                               actingUser(approver.role, customer), approver.role, before,
+                               request.status, request.statusComment});
   }
   if (deniedAt) {
+    const char* role = chain.levels[static_cast<std::size_t>(deniedAt - 1)].role;
+    const std::string before = request.status.empty() ? kUnapproved : request.status;
     request.status = kDenied;
-    request.statusComment =
-        random_.pick(denialComments(chain.levels[static_cast<std::size_t>(deniedAt - 1)].role));
+    request.statusComment = random_.pick(denialComments(role));
+    request.history.push_back({moments.back(), "Denied", actingUser(role, customer), role, before,
+                               request.status, request.statusComment});
   }
   request.statusDate = moments.back();
 }

@@ -210,7 +210,9 @@ void writeUsers(DatabaseFile& file) {
 }
 void writeRequests(DatabaseFile& file, const DistrictBuilder& district) {
   namespace r = schema::tripsreq;
+  namespace h = schema::tripreq_history;
   Inserter rows(file, r::kTable);
+  Inserter history(file, h::kTable);
   for (const Request& request : district.requests()) {
     const CustomerSeed& seed = *request.customer->seed;
     const BillRateSeed& rate = billRate(seed.billRate);
@@ -275,6 +277,18 @@ void writeRequests(DatabaseFile& file, const DistrictBuilder& district) {
         {r::kCalcnumdrivers, flag(true)},
         {r::kOutOfTown, flag(outOfTown(request.destinationMiles))},
     });
+    for (const HistoryStep& step : request.history) {
+      history.add({
+          {h::kTripnum, request.number},
+          {h::kAction, step.action},
+          {h::kUserid, step.user},
+          {h::kRole, step.role},
+          {h::kChangedAt, momentText(step.moment)},
+          {h::kStatusBefore, textOrNull(step.before)},
+          {h::kStatusAfter, step.after},
+          {h::kComment, textOrNull(step.comment)},
+      });
+    }
   }
 }
 

@@ -190,7 +190,13 @@ void DistrictBuilder::buildTrips() {
   });
   for (std::size_t i = 0; i < trips_.size(); ++i) {
     trips_[i].number = 5001 + static_cast<int>(i);
-    if (trips_[i].request != kNoRequest) requests_[trips_[i].request].trip = trips_[i].number;
+    if (trips_[i].request == kNoRequest) continue;
+    Request& request = requests_[trips_[i].request];
+    request.trip = trips_[i].number;
+    // Transportation, which accepted the request, made the trip from it.
+    const HistoryStep& accepted = request.history.back();
+    request.history.push_back({trips_[i].created, "Trip created", accepted.user, accepted.role,
+                               request.status, request.status, request.statusComment});
   }
 }
 

@@ -516,6 +516,39 @@ TEST_F(DemoDistrictTest, AcceptedRequestsLinkToTheirTrips) {
             0);
 }
 
+TEST_F(DemoDistrictTest, EveryRequestsHistoryLeadsToItsStatus) {
+  const std::string lines = "requests.TRIPREQ_HISTORY";
+  const std::string decisions = "(SELECT * FROM " + lines + " WHERE ACTION <> 'Trip created')";
+  struct Case {
+    const char* rule;
+    std::string violations;
+  };
+  const Case cases[] = {
+      {"each request starts with its creation by its requester",
+       "SELECT COUNT(*) FROM requests.TRIPSREQ r WHERE NOT EXISTS (SELECT 1 FROM " + lines +
+           " h WHERE h.TRIPNUM = r.TRIPNUM AND h.ACTION = 'Created' AND h.USERID = r.ENTEREDBY "
+           "AND h.CHANGED_AT = r.enterdate AND h.STATUS_BEFORE IS NULL AND h.ID = (SELECT "
+           "MIN(ID) FROM " +
+           lines + " WHERE TRIPNUM = r.TRIPNUM))"},
+      {"the last decision gives the stored status, date and comment",
+       "SELECT COUNT(*) FROM requests.TRIPSREQ r JOIN " + decisions +
+           " h ON h.TRIPNUM = r.TRIPNUM AND h.ID = (SELECT MAX(ID) FROM " + decisions +
+           " WHERE TRIPNUM = r.TRIPNUM) WHERE h.STATUS_AFTER <> r.Status OR h.CHANGED_AT <> "
+           "r.STATUS_DATE OR COALESCE(h.COMMENT, '') <> COALESCE(r.STATUS_COMMENT, '')"},
+      {"each line starts from the status the one before left, later than it",
+       "SELECT COUNT(*) FROM " + lines + " h JOIN " + lines +
+           " p ON p.TRIPNUM = h.TRIPNUM AND p.ID = (SELECT MAX(ID) FROM " + lines +
+           " WHERE TRIPNUM = h.TRIPNUM AND ID < h.ID) WHERE h.STATUS_BEFORE IS NOT p.STATUS_AFTER "
+           "OR h.CHANGED_AT < p.CHANGED_AT OR h.USERID = ''"},
+      {"a request with a trip has one trip line, others none",
+       "SELECT COUNT(*) FROM requests.TRIPSREQ r WHERE (SELECT COUNT(*) FROM " + lines +
+           " WHERE TRIPNUM = r.TRIPNUM AND ACTION = 'Trip created') <> (r.FIELDTRIP_NUM IS NOT "
+           "NULL)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(db().number(c.violations), 0) << c.rule;
+  EXPECT_GT(db().number("SELECT COUNT(*) FROM " + lines + " WHERE ACTION = 'Denied'"), 0);
+}
+
 TEST_F(DemoDistrictTest, TripStatesFitTogether) {
   EXPECT_GE(db().number("SELECT COUNT(*) FROM TRIPS WHERE ASSIGNED = 1"), 50);
   EXPECT_GE(db().number("SELECT COUNT(*) FROM TRIPS WHERE BILLED = 1"), 50);
