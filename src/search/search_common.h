@@ -12,12 +12,19 @@
 
 namespace ravadid {
 
+class Ravadid;
+
 // A site setting held as a flag: the boolean true, or text reading "True". A missing or blank
 // setting is off.
 bool settingOn(const Value& setting);
 
 // A field as text for concatenation: a null adds nothing.
 std::string fieldText(const Value& value);
+
+// The customer the signed-in user is bound to: the session's CUSTOMER when it is not blank and
+// the site does not let schools see each other's requests and trips (VIEW_OTHER_SCHOOLS);
+// otherwise empty, and the user may see every customer.
+std::string boundCustomer(Ravadid& app);
 
 // The filter cut to the text before its first comma (a division option posts its whole entry).
 std::string beforeFirstComma(std::string filter);
