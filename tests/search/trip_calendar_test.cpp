@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "frame/runtime.h"
+#include "support/html_check.h"
 #include "support/signed_in_site.h"
 
 namespace ravadid {
@@ -33,7 +34,7 @@ TEST(TripCalendarMonth, WeeksStartOnSundayAndHoldEveryDayOnce) {
       // Four rows exactly: 28 days from a Sunday.
       {"2015-02", 28, {1, 2, 3, 4, 5, 6, 7}, {22, 23, 24, 25, 26, 27, 28}, 4},
       // A century that is no leap year.
-      {"2100-02", 28, {1, 2, 3, 4, 5, 6, 7}, {28, 0, 0, 0, 0, 0, 0}, 5},
+      {"2100-02", 28, {0, 1, 2, 3, 4, 5, 6}, {28, 0, 0, 0, 0, 0, 0}, 5},
       // December rolls into the next year.
       {"2026-12", 31, {0, 0, 1, 2, 3, 4, 5}, {27, 28, 29, 30, 31, 0, 0}, 5},
   };
@@ -147,6 +148,7 @@ TEST_F(TripCalendarPageTest, ItemsShowTimeCustomerDestinationAndStatusColour) {
     EXPECT_NE(body.find(fragment), std::string::npos) << fragment;
   EXPECT_EQ(body.find("WC@"), std::string::npos);
   EXPECT_EQ(body.find("Error in Procedure"), std::string::npos) << body;
+  EXPECT_EQ(testing::htmlProblems(body), std::vector<std::string>{});
 }
 
 TEST_F(TripCalendarPageTest, ClosedAndWarningDaysAreMarkedAsTheCalendarCheckReadsThem) {
