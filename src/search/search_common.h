@@ -1,5 +1,6 @@
-// What the two search pages share: the flag and filter rules, the date range condition, the
-// cells of their result tables and the filter lists they write.
+// What the search pages and the trip calendar share: the flag and filter rules, the customer a
+// user is bound to, the date range condition, the cells of their result tables and the filter
+// lists they write.
 #pragma once
 
 #include <functional>
