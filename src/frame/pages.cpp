@@ -10,6 +10,7 @@
 #include "request/request_detail_page.h"
 #include "request/request_print_page.h"
 #include "search/request_search_page.h"
+#include "search/trip_calendar_page.h"
 #include "search/trip_search_page.h"
 #include "signin/details_pages.h"
 #include "signin/login_page.h"
@@ -36,6 +37,7 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   pages->add(makeTripReport1Page());
   pages->add(makeTripReport2Page());
   pages->add(std::make_unique<TripSummaryReportPage>());
+  pages->add(std::make_unique<TripCalendarPage>());
 
   return pages;
 }

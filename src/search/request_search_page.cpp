@@ -168,6 +168,13 @@ std::string customerFilterOf(const WorkingList& customers, std::string posted) {
   return beforeFirstComma(std::move(posted));
 }
 
+// A departure date filter as posted, or as a link carries it when nothing was posted (the
+// trip calendar links each day to the requests departing that day).
+std::string postedOrLinked(const Ravadid& app, std::string_view name) {
+  std::string posted = app.form(name);
+  return posted.empty() ? app.query(name) : posted;
+}
+
 // ---- The queue and the filter query ---------------------------------------------------------
 
 // The terms "(chain AND awaited status)" of every active chain level whose approver is role.
@@ -208,12 +215,9 @@ void buildApproverQueue(Ravadid& app, RequestSearchState& search, const std::str
 void readFilters(Ravadid& app, RequestSearchState& search) {
   search.status = app.form("Status");
   search.grade = app.form("grade");
-  const std::string sessionCustomer = app.session().text("CUSTOMER");
-  // A user bound to a customer sees only that customer unless the site lets schools look at
-  // each other's requests.
-  if (!settingOn(app.application().get("VIEW_OTHER_SCHOOLS")) &&
-      !vb::Trim(sessionCustomer).empty()) {
-    search.customer = beforeFirstComma(sessionCustomer);
+  // A user bound to a customer sees only that customer's requests.
+  if (const std::string bound = boundCustomer(app); !bound.empty()) {
+    search.customer = beforeFirstComma(bound);
   } else {
     search.customer =
         customerFilterOf(readList(app.session(), kCustomerListKeys), app.form("cust"));
@@ -221,8 +225,8 @@ void readFilters(Ravadid& app, RequestSearchState& search) {
   search.destination = app.form("dest");
   search.division = beforeFirstComma(app.form("div"));
   search.internalNumber = app.form("IntNum");
-  search.departureFrom = app.form("DepFrom");
-  search.departureTo = app.form("DepTo");
+  search.departureFrom = postedOrLinked(app, "DepFrom");
+  search.departureTo = postedOrLinked(app, "DepTo");
   search.enteredFrom = app.form("EnterFrom");
   search.enteredTo = app.form("EnterTo");
   search.category = app.form("tripcat");

@@ -2,6 +2,7 @@
 
 #include "forms/date_time_selectors.h"
 #include "forms/drop_down_lists.h"
+#include "frame/application.h"
 #include "frame/db/nulls.h"
 #include "frame/runtime.h"
 #include "frame/text.h"
@@ -20,6 +21,12 @@ bool settingOn(const Value& setting) {
 // A field as text for concatenation: a null adds nothing.
 std::string fieldText(const Value& value) {
   return value.isNull() || value.isEmpty() ? std::string() : vb::CStr(value);
+}
+
+std::string boundCustomer(Ravadid& app) {
+  if (settingOn(app.application().get("VIEW_OTHER_SCHOOLS"))) return {};
+  std::string customer = app.session().text("CUSTOMER");
+  return vb::Trim(customer).empty() ? std::string() : customer;
 }
 
 // Blank as the runtime's Trim sees it: nothing but spaces.

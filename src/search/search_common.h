@@ -1,5 +1,6 @@
-// What the two search pages share: the flag and filter rules, the date range condition, the
-// cells of their result tables and the filter lists they write.
+// What the search pages and the trip calendar share: the flag and filter rules, the customer a
+// user is bound to, the date range condition, the cells of their result tables and the filter
+// lists they write.
 #pragma once
 
 #include <functional>
@@ -12,12 +13,19 @@
 
 namespace ravadid {
 
+class Ravadid;
+
 // A site setting held as a flag: the boolean true, or text reading "True". A missing or blank
 // setting is off.
 bool settingOn(const Value& setting);
 
 // A field as text for concatenation: a null adds nothing.
 std::string fieldText(const Value& value);
+
+// The customer the signed-in user is bound to: the session's CUSTOMER when it is not blank and
+// the site does not let schools see each other's requests and trips (VIEW_OTHER_SCHOOLS);
+// otherwise empty, and the user may see every customer.
+std::string boundCustomer(Ravadid& app);
 
 // The filter cut to the text before its first comma (a division option posts its whole entry).
 std::string beforeFirstComma(std::string filter);

@@ -88,12 +88,9 @@ std::optional<std::string> readFilters(Ravadid& app, TripSearchState& search) {
   search.destination = app.form("dest");
   search.division = beforeFirstComma(app.form("div"));
   search.category = app.form("tripcat");
-  const std::string sessionCustomer = app.session().text("CUSTOMER");
-  // A user bound to a customer sees only that customer's trips unless the site lets schools
-  // look at each other's.
-  if (!settingOn(app.application().get("VIEW_OTHER_SCHOOLS")) &&
-      !vb::Trim(sessionCustomer).empty()) {
-    search.customer = app.session().text("customer");
+  // A user bound to a customer sees only that customer's trips.
+  if (const std::string bound = boundCustomer(app); !bound.empty()) {
+    search.customer = bound;
   } else {
     search.customer = app.form("cust");
   }

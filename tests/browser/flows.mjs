@@ -179,6 +179,54 @@ export const flows = [
     },
   },
   {
+    // The calendar from the request list's menu: the month grid on a wide screen, the week list
+    // on a phone; the next month; a day opens the request list of that day.
+    name: 'trip-calendar',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'clerk', 'clerk');
+      await Promise.all([page.waitForNavigation(), page.click('a.menu-link')]);
+      await visit.check(page, 'month');
+      expect(
+          await page.title() === 'Field Trips - Trip Calendar',
+          `expected the calendar, got "${await page.title()}"`);
+      const days = page.locator('.month-grid td.day');
+      expect(await days.count() >= 28, 'the month grid has fewer than 28 days');
+      expect(await page.locator('.week-view').isHidden(), 'the week list shows on a wide screen');
+      expect(
+          await page.locator('.month-grid td[aria-current=date]').count() === 1,
+          'today is not marked in the current month');
+      expect(
+          await page.locator('.month-grid .item').count() > 0, 'the demo month shows no trips');
+
+      await page.setViewportSize(Visit.phone);
+      expect(await page.locator('.month-view').isHidden(), 'the month grid shows on a phone');
+      const weekDays = page.locator('.week-days li.day');
+      const count = await weekDays.count();
+      expect(count >= 1 && count <= 7, `the week list holds ${count} days`);
+      await page.setViewportSize(Visit.desktop);
+
+      // The next month, reached by keyboard.
+      await page.locator('.month-nav a.next').focus();
+      await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
+      await visit.check(page, 'next-month');
+      expect(
+          await page.locator('.month-grid td[aria-current=date]').count() === 0,
+          'today is marked in another month');
+
+      const day = page.locator('.month-grid td.day a.day-link').first();
+      const href = await day.getAttribute('href');
+      const date = /DepFrom=(\d{4}-\d{2}-\d{2})/.exec(href)?.[1];
+      expect(date !== undefined, `a day links to "${href}"`);
+      await Promise.all([page.waitForNavigation(), day.click()]);
+      await visit.check(page, 'day-requests');
+      await expectRequestList(page, 'clerk');
+      expect(
+          await page.locator('input[name=DepFrom]').inputValue() === date,
+          'the request list does not filter by the day');
+    },
+  },
+  {
     name: 'new-request-from-sign-in',
     async run(visit) {
       const page = await visit.open();

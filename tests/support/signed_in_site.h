@@ -53,12 +53,15 @@ class SignedInSite {
   }
 
   // One request for a page in the session of ex; "" names no event (Respond). Returns the body.
+  // A link's own parameters come in query.
   std::string page(FakeExchange& ex, const std::string& pageObject, const std::string& event = "",
-                   const FakeExchange::Items& form = {}) {
+                   const FakeExchange::Items& form = {}, const FakeExchange::Items& query = {}) {
     ex.body.clear();
     ex.hasEnded = false;
     ex.formItems = form;
-    ex.queryItems = {{"WCI", pageObject}, {"WCU", ""}};
+    ex.queryItems = query;
+    ex.queryItems["WCI"] = pageObject;
+    ex.queryItems["WCU"] = "";
     if (!event.empty()) ex.queryItems["WCE"] = event;
     web_.handle(ex);
     return ex.body;
