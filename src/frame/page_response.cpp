@@ -148,6 +148,17 @@ void PageResponse::redirect(std::string_view url) {
   inner_.redirect(url);
 }
 
+// A file goes out as it is: it is no page that a message could be placed in.
+void PageResponse::download(std::string_view contentType, std::string_view fileName,
+                            std::string&& body) {
+  if (ended()) return;
+  held_.clear();
+  abovePage_.clear();
+  redirected_ = true;  // finish sends nothing more
+  ended_ = true;
+  inner_.download(contentType, fileName, std::move(body));
+}
+
 void PageResponse::finish(const Store& settings) {
   if (redirected_) return;
   if (pageStarted_) {

@@ -54,6 +54,8 @@ class PageResponse final : public Exchange {
   void writeMoved(std::string&& text) override;
   void redirect(std::string_view url) override;
   void end() override { ended_ = true; }
+  void download(std::string_view contentType, std::string_view fileName,
+                std::string&& body) override;
   bool ended() const override { return ended_ || inner_.ended(); }
   void setStatus(int status) override { inner_.setStatus(status); }
   Store& session() override { return inner_.session(); }

@@ -3,6 +3,7 @@
 #include "lookup/lookup_cust_page.h"
 #include "lookup/lookup_dest_page.h"
 #include "lookup/lookup_fund_page.h"
+#include "reports/csv_export.h"
 #include "reports/print_report_page.h"
 #include "reports/request_reports.h"
 #include "reports/summary_report.h"
@@ -38,6 +39,7 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   pages->add(makeTripReport2Page());
   pages->add(std::make_unique<TripSummaryReportPage>());
   pages->add(std::make_unique<TripCalendarPage>());
+  pages->add(std::make_unique<CsvExportPage>());
 
   return pages;
 }

@@ -594,6 +594,8 @@ void RequestSearch_TripRequests(Ravadid& app, RequestSearchState& search) {
     if (!vb::Trim(search.query).empty()) search.query += kRequestOrder;
     session.set("TripRequestReportQuery", search.query);
     session.set("TripRequestReportFilters", filtersText(search));
+    // The list leaves out other divisions' rows after the query; its spreadsheet does as well.
+    session.set("TripRequestReportDivision", search.division);
     BuildRequestResultsTable(app, search, search.query);
     app.writeTemplate(SearchPageWriter(search));
   });

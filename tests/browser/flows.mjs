@@ -2,6 +2,7 @@
 // and calls visit.check on every page it reaches. `pending` holds flows over pages that are not
 // built yet; the runner lists them without running them.
 import {spawnSync} from 'node:child_process';
+import {readFileSync} from 'node:fs';
 import {join} from 'node:path';
 
 import {Visit} from './checks.mjs';
@@ -540,7 +541,56 @@ export const flows = [
       expect(!/\bNext\b|\bLast\b|Back to/.test(printed), 'page controls are printed');
     },
   },
+  {
+    name: 'spreadsheet-download',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'wes.teacher', 'teacher');
+      await visit.check(page, 'list');
+      await page.goto(visit.url(`${PAGE}?WCI=PrintReport&Type=Request`));
+      await Promise.all([page.waitForNavigation(), page.click('form input[type=submit]')]);
+      await visit.check(page, 'report');
+      // The README's picture: the report's head, its toolbar and first rows.
+      const table = await page.locator('.report-table').boundingBox();
+      await page.screenshot({
+        path: join(visit.shots, 'spreadsheets.png'),
+        clip: {x: 0, y: 0, width: page.viewportSize().width, height: Math.min(table.y + 150, 640)},
+      });
+      const shown = await reportNumbers(page);
+      const customer = await text(page.locator('.report-table tbody tr[bgcolor] > td').nth(2));
+      const [download] =
+          await Promise.all([page.waitForEvent('download'), page.click('a.download')]);
+      expect(/^trip-requests-\d{4}-\d{2}-\d{2}\.csv$/.test(download.suggestedFilename()),
+             `the file is named "${download.suggestedFilename()}"`);
+      const file = join(visit.shots, `${visit.flowName}.csv`);
+      await download.saveAs(file);
+      const rows = csvRows(file);
+      expect(rows[0][0] === 'Request #' && rows[0][1] === 'Customer',
+             `the file's header is ${JSON.stringify(rows[0])}`);
+      const numbers = rows.slice(1).map((row) => row[0]);
+      expect(numbers.length >= shown.length, `the file holds ${numbers.length} rows`);
+      expect(JSON.stringify(numbers.slice(0, shown.length)) === JSON.stringify(shown),
+             `the file's first rows ${numbers.slice(0, 3)} are not the report's ${shown.slice(0, 3)}`);
+      // A teacher sees the school's requests only; so does the file.
+      const others = rows.slice(1).filter((row) => row[1] !== customer);
+      expect(others.length === 0, `the file names other customers: ${others.map((r) => r[1])}`);
+    },
+  },
 ];
+
+// The rows of a CSV file as Python's csv module reads it.
+function csvRows(file) {
+  const bytes = readFileSync(file);
+  expect(bytes[0] === 0xef && bytes[1] === 0xbb && bytes[2] === 0xbf, 'the file has no BOM');
+  expect(bytes.includes('\r\n'), 'the file does not end its lines with CR LF');
+  const out = spawnSync('python3', ['-c', [
+    'import csv, json, sys',
+    'with open(sys.argv[1], encoding="utf-8-sig", newline="") as f:',
+    '    print(json.dumps(list(csv.reader(f, strict=True))))',
+  ].join('\n'), file], {encoding: 'utf8'});
+  if (out.status !== 0) throw new Error(`python could not read ${file}: ${out.stderr}`);
+  return JSON.parse(out.stdout);
+}
 
 // The text of the page as Chromium prints it on Letter paper.
 async function printedText(visit, page) {

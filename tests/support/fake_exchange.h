@@ -27,6 +27,8 @@ class FakeExchange : public Exchange {
   int status = 200;
   std::string redirectTarget;
   bool hasEnded = false;
+  std::string contentType;       // of a download; empty for a page
+  std::string downloadFileName;  // of a download
 
   // Session.
   Store sessionStore;
@@ -54,6 +56,13 @@ class FakeExchange : public Exchange {
     hasEnded = true;
   }
   void end() override { hasEnded = true; }
+  void download(std::string_view type, std::string_view fileName, std::string&& text) override {
+    if (hasEnded) return;
+    contentType = std::string(type);
+    downloadFileName = std::string(fileName);
+    body = std::move(text);
+    hasEnded = true;
+  }
   bool ended() const override { return hasEnded; }
   void setStatus(int s) override { status = s; }
 

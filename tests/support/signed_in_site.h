@@ -52,6 +52,9 @@ class SignedInSite {
     ASSERT_EQ(ex.sessionStore.text("USER"), user);
   }
 
+  // One request as ex holds it, in the session of ex.
+  void handle(FakeExchange& ex) { web_.handle(ex); }
+
   // One request for a page in the session of ex; "" names no event (Respond). Returns the body.
   // A link's own parameters come in query.
   std::string page(FakeExchange& ex, const std::string& pageObject, const std::string& event = "",

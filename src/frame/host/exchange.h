@@ -29,6 +29,10 @@ class Exchange {
   virtual bool ended() const = 0;
   // HTTP status of the response (200 unless set).
   virtual void setStatus(int status) = 0;
+  // Answers with a file for the browser to save instead of a page: the body replaces what was
+  // written, goes out with this content type under this file name, and ends the response.
+  virtual void download(std::string_view contentType, std::string_view fileName,
+                        std::string&& body) = 0;
 
   // Stores.
   virtual Store& session() = 0;

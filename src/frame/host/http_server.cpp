@@ -289,6 +289,21 @@ class HttpExchange final : public Exchange {
   void end() override { ended_ = true; }
   bool ended() const override { return ended_; }
 
+  void download(std::string_view contentType, std::string_view fileName,
+                std::string&& body) override {
+    if (ended_) return;
+    contentType_ = std::string(contentType);
+    // The name goes between quotes in a header: quotes, backslashes and control characters
+    // would end or split it.
+    fileName_.clear();
+    for (char c : fileName) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte >= 0x20 && byte < 0x7f && c != '"' && c != '\\') fileName_ += c;
+    }
+    body_ = std::move(body);
+    ended_ = true;
+  }
+
   void setStatus(int status) override {
     if (status >= 100 && status <= 599 && location_.empty()) status_ = status;
   }
@@ -306,7 +321,9 @@ class HttpExchange final : public Exchange {
     } else {
       // set_content copies the body; a page of a few hundred kilobytes is moved instead.
       res.body = std::move(body_);
-      res.set_header("Content-Type", kHtml);
+      res.set_header("Content-Type", contentType_.empty() ? kHtml : contentType_.c_str());
+      if (!contentType_.empty())
+        res.set_header("Content-Disposition", "attachment; filename=\"" + fileName_ + "\"");
     }
     if (std::string cookie = session_.finish(); !cookie.empty()) {
       res.set_header("Set-Cookie", cookie);
@@ -337,6 +354,8 @@ class HttpExchange final : public Exchange {
   bool https_;
   std::string body_;
   std::string location_;
+  std::string contentType_;  // of a download; a page is HTML
+  std::string fileName_;     // of a download
   int status_ = 200;
   bool ended_ = false;
 };
