@@ -1,5 +1,6 @@
 #include "frame/pages.h"
 
+#include "approval/schedule_trip_page.h"
 #include "lookup/lookup_cust_page.h"
 #include "lookup/lookup_dest_page.h"
 #include "lookup/lookup_fund_page.h"
@@ -36,6 +37,7 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   pages->add(makeTripReport1Page());
   pages->add(makeTripReport2Page());
   pages->add(std::make_unique<TripSummaryReportPage>());
+  pages->add(std::make_unique<ScheduleTripPage>());
 
   return pages;
 }
