@@ -148,8 +148,8 @@ std::string scheduleTripAction(Ravadid& app) {
   if (std::optional<int32_t> trip = scheduledTrip(fieldTrip))
     return "<span class='trip-scheduled'>Scheduled as trip <strong>" + std::to_string(*trip) +
            "</strong></span>";
-  if (!holdsTransportRole(app) ||
-      !schedulingRefusal(app.tripRequest.field(tripsreq::kStatus), fieldTrip).empty())
+  if (!schedulingRefusal(app.tripRequest.field(tripsreq::kStatus), fieldTrip).empty() ||
+      !holdsTransportRole(app))
     return {};
   const std::string number = std::to_string(vb::CLng(app.tripRequest.field(tripsreq::kTripnum)));
   return "<span class='actions schedule-trip'><a href='" +
