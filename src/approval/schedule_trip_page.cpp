@@ -39,8 +39,6 @@ void ScheduleTripPage::processTag(Ravadid& app, TagEvent& tag) const {
     tag.contents = htmlEscape(recordText(app, tripsreq::kTripnum));
   } else if (tag.is("WC@CUSTOMER")) {
     tag.contents = htmlEscape(recordText(app, tripsreq::kCustomer));
-  } else if (tag.is("WC@DESTINATION")) {
-    tag.contents = htmlEscape(recordText(app, tripsreq::kDestdesc));
   } else if (tag.is("WC@ASSIGNMENT")) {
     tag.contents.clear();
     BuildAssignmentSection(app);
