@@ -53,7 +53,7 @@ class TripCreationTest : public ::testing::Test {
   void giveTripDefaults(const std::vector<std::pair<std::string, std::string>>& defaults) {
     std::string ddl = trips("SELECT sql FROM sqlite_master WHERE name = 'TRIPS'");
     for (const auto& [column, value] : defaults) {
-      for (const char* type : {" DATETIME", " TEXT", " INTEGER"}) {
+      for (const char* type : {" DATETIME", " TEXT COLLATE NOCASE", " INTEGER"}) {
         const std::string definition = "\"" + column + "\"" + type;
         if (std::size_t at = ddl.find(definition + ","); at != std::string::npos) {
           ddl.insert(at + definition.size(), " DEFAULT " + value);
