@@ -1,4 +1,5 @@
-// The ravadid program: `init` creates an installation, `serve` runs the web application.
+// The ravadid program: `init` creates an installation, `serve` runs the web application,
+// `create-trip` makes a scheduled trip of a stored request.
 
 #include <malloc.h>
 #include <pthread.h>
@@ -17,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "approval/create_trip_command.h"
 #include "frame/configuration.h"
 #include "frame/host/http_server.h"
 #include "frame/pages.h"
@@ -39,6 +41,8 @@ constexpr const char* kProgramHelp =
     "Commands:\n"
     "  init    create an installation (folders, settings, empty databases)\n"
     "  serve   run the web application\n"
+    "  create-trip\n"
+    "          make a scheduled trip of a stored trip request\n"
     "\n"
     "Options:\n"
     "  --help      show this help (also after a command)\n"
@@ -71,6 +75,17 @@ constexpr const char* kServeHelp =
     "                   roll the debug log over to log.txt.1 past this size, 0 never\n"
     "                   (default: LogMaxBytes of trip.ini, else 16777216)\n"
     "  --help           show this help\n";
+
+constexpr const char* kCreateTripHelp =
+    "Usage: ravadid create-trip --root ROOT REQUEST_NUMBER\n"
+    "\n"
+    "Copies the stored trip request into a new scheduled trip and prints the trip's number.\n"
+    "The request itself is left unchanged. On failure the error report is printed on\n"
+    "standard error and the exit code is 1.\n"
+    "\n"
+    "Options:\n"
+    "  --root ROOT   the installation folder made by `ravadid init`\n"
+    "  --help        show this help\n";
 
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -229,6 +244,34 @@ int runServe(const Arguments& args) {
   return 0;
 }
 
+// The request number is the one argument that is not an option or an option's value.
+int runCreateTrip(const std::vector<std::string>& rest) {
+  std::vector<std::string> options;
+  std::optional<std::string> number;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == "--root" && i + 1 < rest.size()) {
+      options.push_back(rest[i]);
+      options.push_back(rest[++i]);
+    } else if (rest[i].rfind("--", 0) == 0) {
+      options.push_back(rest[i]);
+    } else if (number) {
+      throw UsageError("unexpected argument '" + rest[i] + "'");
+    } else {
+      number = rest[i];
+    }
+  }
+  Arguments parsed(options);
+  parsed.parse({"root"}, {});
+  fs::path root = existingFolder(parsed, "root");
+  if (!number) throw UsageError("missing REQUEST_NUMBER");
+  std::int32_t request = 0;
+  auto [end, ec] = std::from_chars(number->data(), number->data() + number->size(), request);
+  if (ec != std::errc() || end != number->data() + number->size() || request < 1)
+    throw UsageError("REQUEST_NUMBER must be a whole number from 1 to 2147483647");
+  return ravadid::runCreateTripCommand(ravadid::Installation{root, root}, request, std::cout,
+                                       std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -236,7 +279,9 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string command = args.empty() ? std::string() : args.front();
-  std::string who = command == "init" || command == "serve" ? "ravadid " + command : "ravadid";
+  std::string who = command == "init" || command == "serve" || command == "create-trip"
+                        ? "ravadid " + command
+                        : "ravadid";
   try {
     if (command.empty()) throw UsageError("no command given (try --help)");
     if (command == "--help" || command == "-h" || command == "help") {
@@ -260,6 +305,13 @@ int main(int argc, char** argv) {
       }
       parsed.parse({"root", "site", "port", "bind", "threads", "log-max-bytes"}, {});
       return runServe(parsed);
+    }
+    if (command == "create-trip") {
+      if (wantsHelp(rest)) {
+        std::cout << kCreateTripHelp;
+        return 0;
+      }
+      return runCreateTrip(rest);
     }
     throw UsageError("unknown command '" + command + "' (try --help)");
   } catch (const UsageError& e) {

@@ -46,9 +46,16 @@ void requireIndex(std::size_t available, int count) {
     raise(vberr::kSubscriptOutOfRange, "Subscript out of range");
 }
 
-// Loads a list by the common rule: entry 0 empty, then one entry per record in the query's order.
+bool isTrue(std::string_view flag) {
+  return vb::equalsIgnoreCase(flag, "True");
+}
+
+}  // namespace
+
+// ---- Loading -------------------------------------------------------------------------------
+
 WorkingList loadList(db::Connection& connection, std::string_view sql, const char* codeField,
-                     const char* descriptionField = nullptr) {
+                     const char* descriptionField) {
   db::Recordset rs;
   rs.open(sql, connection);
   int16_t count = listCount(rs);
@@ -60,19 +67,11 @@ WorkingList loadList(db::Connection& connection, std::string_view sql, const cha
   return WorkingList{internList(std::move(entries)), count};
 }
 
-// The trap of a loader: an earlier failure in the request skips the database work, and the
-// report is written again at the loader's exit.
 void runLoader(Ravadid& app, std::string_view name, const std::function<void()>& load) {
   app.run({.name = name}, [&] {
     if (app.noError()) load();
   });
 }
-
-bool isTrue(std::string_view flag) {
-  return vb::equalsIgnoreCase(flag, "True");
-}
-
-}  // namespace
 
 // ---- List entries ---------------------------------------------------------------------------
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ namespace ravadid {
 
 class Ravadid;
 class Store;
+namespace db {
+class Connection;
+}
 
 // ---- List entries ---------------------------------------------------------------------------
 
@@ -58,6 +62,16 @@ WorkingList readList(const Store& session, const SessionListKeys& keys);
 void storeFundTable(Store& session, const FundTable& table);
 // The fund table kept in the session, read like readList; a missing row 0 reads as empty.
 FundTable readFundTable(const Store& session);
+
+// ---- Loading ------------------------------------------------------------------------------
+
+// Loads a list by the common rule: entry 0 empty, then one entry per record in the query's order
+// (the code alone, or code, ", " and description).
+WorkingList loadList(db::Connection& connection, std::string_view sql, const char* codeField,
+                     const char* descriptionField = nullptr);
+// The trap of a loader: an earlier failure in the request skips the database work, and the
+// report is written again at the loader's exit.
+void runLoader(Ravadid& app, std::string_view name, const std::function<void()>& load);
 
 // ---- Loaders (fill the application object's working lists from trip.mdb) --------------------
 // Each traps its own errors under its own name. The loaders but PopulateFundDD use the

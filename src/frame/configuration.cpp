@@ -112,12 +112,27 @@ std::string INIGetSettingString(Ravadid& app, std::string_view strSection,
   }
 }
 
-std::string GetTripOption(Ravadid& app, std::string_view keyName) {
+namespace {
+
+std::string tripIniFile(Ravadid& app) {
   std::string folder = RegistryGetKeyValue(app, "HKEY_LOCAL_MACHINE", kRegistryKey, "INIPath");
   // Several installations on one server each keep trip.ini in their own web folder.
   if (vb::UCase(folder) == "MULTIPLE") folder = app.worker().applicationFolder;
   if (folder.empty() || folder.back() != '/') folder += '/';
-  return INIGetSettingString(app, kOptionsSection, keyName, folder + "trip.ini", "");
+  return folder + "trip.ini";
+}
+
+}  // namespace
+
+std::string GetTripOption(Ravadid& app, std::string_view keyName) {
+  return INIGetSettingString(app, kOptionsSection, keyName, tripIniFile(app), "");
+}
+
+std::string tripOptionOr(Ravadid& app, std::string_view keyName, std::string_view defaultValue) {
+  std::string buffer;
+  if (readPrivateProfileString(kOptionsSection, keyName, "", buffer, 256, tripIniFile(app)) == 0)
+    return std::string(defaultValue);
+  return buffer;
 }
 
 int16_t getSessionTimeOut(Ravadid& app) {

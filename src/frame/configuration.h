@@ -34,6 +34,9 @@ std::string INIGetSettingString(Ravadid& app, std::string_view strSection,
                                 std::string_view strKeyName, const std::string& strFile,
                                 std::string_view defaultValue);
 std::string GetTripOption(Ravadid& app, std::string_view keyName);
+// A later key of trip.ini's options that older files lack: the default when it is missing or
+// empty, without log lines or error text.
+std::string tripOptionOr(Ravadid& app, std::string_view keyName, std::string_view defaultValue);
 
 // One getter per setting of trip.ini.
 int16_t getSessionTimeOut(Ravadid& app);  // error 13 when the value is not a number

@@ -1,5 +1,6 @@
 #include "frame/pages.h"
 
+#include "approval/schedule_trip_page.h"
 #include "lookup/lookup_cust_page.h"
 #include "lookup/lookup_dest_page.h"
 #include "lookup/lookup_fund_page.h"
@@ -40,6 +41,7 @@ std::shared_ptr<const PageRegistry> makeStandardPages() {
   pages->add(std::make_unique<TripSummaryReportPage>());
   pages->add(std::make_unique<TripCalendarPage>());
   pages->add(std::make_unique<CsvExportPage>());
+  pages->add(std::make_unique<ScheduleTripPage>());
 
   return pages;
 }

@@ -52,6 +52,10 @@ struct WorkingLists {
   WorkingList grades;
   WorkingList destinationCategories;
   FundTable funds;
+  // The vehicle assignment's lists, loaded when a request is scheduled as a trip.
+  WorkingList schedules;
+  WorkingList vehicleTypes;
+  WorkingList ticketTemplates;
 };
 
 }  // namespace ravadid

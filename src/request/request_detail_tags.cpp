@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "approval/request_history.h"
+#include "approval/trip_scheduling.h"
 #include "forms/date_time_selectors.h"
 #include "forms/drop_down_lists.h"
 #include "frame/application.h"
@@ -619,6 +620,8 @@ bool FormTag::buttons() {
              attributes_ + ">";
   } else if (tag_.is("WC@PRINT")) {
     out = isNew() ? std::string() : "<input type=\"submit\" value=\"Print\" name=\"btnSubmit\">";
+  } else if (tag_.is("WC@SCHEDULETRIP")) {
+    out = fromSession_ ? std::string() : scheduleTripAction(app_);
   } else if (tag_.is("WC@CALENDARBUTTON")) {
     out = calendarButton(app_);
   } else {

@@ -67,7 +67,10 @@ std::string tripIni() {
          "SmtpConnectTimeoutMs=3000\n"
          "SmtpTimeoutMs=10000\n"
          "; The debug log rolls over to log.txt.1 past this many bytes (0: never).\n"
-         "LogMaxBytes=16777216\n";
+         "LogMaxBytes=16777216\n"
+         "; The role of the transportation department, which schedules accepted requests as "
+         "trips.\n"
+         "TRANSPORT_ROLE=TRANSPORT\n";
 }
 
 }  // namespace

@@ -814,7 +814,56 @@ async function returnToForm(visit, page, typed) {
 }
 
 
-flows.push(...tripReportFlows);
+// Last, as it changes the district: a request of the queue becomes a scheduled trip.
+const transportFlows = [
+  {
+    name: 'transport-schedules-trip',
+    async run(visit) {
+      const page = await visit.open();
+      await signIn(visit, page, 'transport', 'transport');
+      await visit.check(page, 'queue');
+      // The department accepts the first request of its queue, then schedules it.
+      const link = resultRows(page).first().locator('a[href*="WCI=RequestDetail"]');
+      expect(await link.count() === 1, 'the transportation queue is empty');
+      const number = await text(link);
+      await Promise.all([page.waitForNavigation(), link.click()]);
+      await visit.check(page, 'to-accept');
+      await page.locator('input[type=radio][name=Approve]').first().check();
+      // The queue may hold a request inside the lead time: the browser asks first.
+      visit.dialogAnswer = 'accept';
+      await press(page, 'btnSubmit', 'Save');
+      visit.dialogAnswer = null;
+      await visit.check(page, 'accepted');
+      const schedule = page.locator('a:text-is("Schedule as a trip")');
+      expect(await schedule.count() === 1, `accepted request ${number} is not offered as a trip`);
+      await Promise.all([page.waitForNavigation(), schedule.click()]);
+      await visit.check(page, 'assignment');
+      expect((await text(page.locator('.request-number'))) === number,
+             'the assignment page names another request');
+      await page.selectOption('select[name=Type]', {index: 1});
+      await page.fill('input[name=NUMTYPE]', '1');
+      await press(page, 'btnSubmit', 'Create the Trip');
+      await visit.check(page, 'scheduled');
+      const trip = await text(page.locator('.trip-scheduled strong'));
+      expect(/^[0-9]+$/.test(trip), `the form shows trip "${trip}"`);
+      expect(await page.locator('a:text-is("Schedule as a trip")').count() === 0,
+             'a scheduled request is offered as a trip again');
+
+      // The field trip search finds the new trip by the request it came from.
+      await press(page, 'btnSubmit', '**Exit**');
+      await press(page, 'btnsubmit', 'View Field Trips');
+      await page.fill('input[name=TRIPREQNUM]', number);
+      await press(page, 'btnsubmit', 'Search');
+      await visit.check(page, 'trip-found');
+      const rows = page.locator('.results-scroll tr[bgcolor]:has(td[rowspan])');
+      expect(await rows.count() === 1, `the field trip search does not find request ${number}`);
+      const row = await text(rows.first());
+      expect(row.startsWith(trip), `the request's trip is not ${trip}: ${row}`);
+    },
+  },
+];
+
+flows.push(...tripReportFlows, ...transportFlows);
 
 export const pending = [];
 
