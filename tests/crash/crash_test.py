@@ -280,20 +280,29 @@ def report_text(page):
     return match.group(1).strip() if match else page[:300]
 
 
+def query(path, sql, parameters=()):
+    """The rows of one statement, read through a connection of its own."""
+    db = sqlite3.connect(path, timeout=30)
+    db.row_factory = sqlite3.Row
+    try:
+        return db.execute(sql, parameters).fetchall()
+    finally:
+        db.close()
+
+
 def demo_users(data, count):
     """Requesters of the demo district, one per school, with their passwords."""
-    with sqlite3.connect(f"file:{os.path.join(data, 'zqkrsc1.mdb')}?mode=ro", uri=True) as db:
-        users = db.execute("SELECT KRSC1, KRSC2 FROM KRSCU WHERE ROLE = 'REQUESTOR' AND "
-                           "KRSC1 LIKE '%.teacher' ORDER BY KRSC1 LIMIT ?", (count,)).fetchall()
+    users = [tuple(r) for r in query(
+        os.path.join(data, "zqkrsc1.mdb"), "SELECT KRSC1, KRSC2 FROM KRSCU WHERE ROLE = "
+        "'REQUESTOR' AND KRSC1 LIKE '%.teacher' ORDER BY KRSC1 LIMIT ?", (count,))]
     check(len(users) == count, f"the demo district has {len(users)} teachers, not {count}")
     return users
 
 
 def open_departure_dates(data):
     """Days three months to a year ahead that the district's calendar says nothing about."""
-    with sqlite3.connect(f"file:{os.path.join(data, 'trip.mdb')}?mode=ro", uri=True) as db:
-        noted = {r[0][:10] for r in db.execute("SELECT NoteDate FROM Big_CalCalNotes")
-                 if r[0]}
+    noted = {r[0][:10] for r in query(os.path.join(data, "trip.mdb"),
+                                       "SELECT NoteDate FROM Big_CalCalNotes") if r[0]}
     today = datetime.date.today()
     days = (today + datetime.timedelta(days=n) for n in range(90, 365))
     return [d for d in days if d.isoformat() not in noted]
@@ -309,14 +318,8 @@ def make_installation(binary, folder):
 
 def integrity(data):
     """PRAGMA integrity_check of each database file."""
-    results = {}
-    for name in DATABASE_FILES:
-        db = sqlite3.connect(os.path.join(data, name), timeout=30)
-        try:
-            results[name] = db.execute("PRAGMA integrity_check").fetchone()[0]
-        finally:
-            db.close()
-    return results
+    return {name: query(os.path.join(data, name), "PRAGMA integrity_check")[0][0]
+            for name in DATABASE_FILES}
 
 
 # ---- kill -9 during saves -------------------------------------------------------------------
@@ -417,14 +420,10 @@ def check_list_after_restart(server, user, save):
 def check_saves_kept(data, savers, last_demo_request):
     """Checks the rows against the saves; returns the counts (acknowledged, found,
     unacknowledged but present, posted)."""
-    db = sqlite3.connect(os.path.join(data, "Tripschl.mdb"), timeout=30)
-    db.row_factory = sqlite3.Row
-    try:
-        rows = {r["TRIPNUM"]: r for r in db.execute(
-            "SELECT TRIPNUM, " + ", ".join(COLUMNS) + " FROM TRIPSREQ WHERE TRIPNUM > ?",
-            (last_demo_request,))}
-    finally:
-        db.close()
+    rows = {r["TRIPNUM"]: r for r in query(
+        os.path.join(data, "Tripschl.mdb"),
+        "SELECT TRIPNUM, " + ", ".join(COLUMNS) + " FROM TRIPSREQ WHERE TRIPNUM > ?",
+        (last_demo_request,))}
     saves = {s["token"]: s for v in savers for s in v.saves}
 
     # Every row the run added holds exactly the values of one of its saves.
@@ -464,8 +463,8 @@ def test_kill_during_saves(binary, folder):
     root, data = make_installation(binary, folder)
     users = demo_users(data, CLIENTS)
     departures = open_departure_dates(data)
-    with sqlite3.connect(f"file:{os.path.join(data, 'Tripschl.mdb')}?mode=ro", uri=True) as db:
-        last_demo_request = db.execute("SELECT MAX(TRIPNUM) FROM TRIPSREQ").fetchone()[0]
+    last_demo_request = query(os.path.join(data, "Tripschl.mdb"),
+                              "SELECT MAX(TRIPNUM) FROM TRIPSREQ")[0][0]
     server = Server(binary, root, os.path.join(folder, "server.log"))
     savers = []
     totals = [0, 0, 0, 0]
@@ -605,11 +604,8 @@ class Requester:
 
 
 def stored_purposes(data):
-    db = sqlite3.connect(os.path.join(data, "Tripschl.mdb"), timeout=30)
-    try:
-        return {r[0] for r in db.execute("SELECT PURPOSE FROM TRIPSREQ")}
-    finally:
-        db.close()
+    return {r[0] for r in query(os.path.join(data, "Tripschl.mdb"),
+                                "SELECT PURPOSE FROM TRIPSREQ")}
 
 
 def test_full_data_folder(data, server, user, departures):
