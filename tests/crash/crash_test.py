@@ -646,6 +646,38 @@ def test_full_data_folder(data, server, user, departures):
     requester.browser.close()
 
 
+def test_started_on_full_data_folder(data, server, user, departures):
+    # A clean stop removes the -wal and -shm files, which the first open then has to create.
+    server.stop()
+    filler = fill(data)
+    try:
+        server.start()
+        requester = Requester(server, *user, departures)
+        signed_in, page = requester.sign_in()
+        if signed_in:
+            token, status, page = requester.save("g")
+            check(status == 200 and (saved_number(page, token) is not None or
+                                     is_error_report(page)),
+                  f"a save on a full folder gave neither the saved form nor the error report "
+                  f"({status}):\n{page[:3000]}")
+            outcome = ("a save fitted" if saved_number(page, token) is not None
+                       else f"a save gives the error report ({report_text(page)})")
+        else:
+            check(is_error_report(page),
+                  f"the sign-in on a full folder gave no error report:\n{page[:3000]}")
+            outcome = f"the sign-in gives the error report ({report_text(page)})"
+        server.check_alive("on the full folder")
+    finally:
+        os.remove(filler)
+    requester = Requester(server, *user, departures)
+    signed_in, page = requester.sign_in()
+    check(signed_in, f"sign-in after space returned failed:\n{page[:3000]}")
+    token = requester.save_succeeds("h", "after space returned")
+    check(token in stored_purposes(data), f"save {token} is not stored")
+    requester.browser.close()
+    print(f"ok: started on a full data folder: {outcome}; a save succeeds once space returns")
+
+
 def test_read_only_data_folder(data, mount, server, user, departures, killed):
     # The kernel refuses to make a mount read-only while a process holds files on it open
     # for writing, as the server does: the server is stopped for the change and started on
@@ -699,6 +731,7 @@ def test_storage(binary, folder):
         try:
             server.start()
             test_full_data_folder(data, server, user, departures)
+            test_started_on_full_data_folder(data, server, user, departures)
             for killed in (False, True):
                 test_read_only_data_folder(data, mount, server, user, departures, killed)
             server.check_alive("at the end")
