@@ -514,6 +514,8 @@ class SmallDataFolder:
     def __enter__(self):
         if os.geteuid() != 0:
             raise Skip("mounting a tmpfs needs root")
+        if not (shutil.which("mount") and shutil.which("umount")):
+            raise Skip("mount and umount are missing: run scripts/install-deps.sh")
         keep = self.data + ".files"
         shutil.move(self.data, keep)
         os.makedirs(self.data)
