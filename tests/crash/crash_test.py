@@ -448,7 +448,8 @@ def check_saves_kept(data, savers, last_demo_request):
                 continue
             acknowledged += 1
             holder = rows.get(save["number"])
-            later = {s["token"] for s in saver.saves[i + 1:] if not s["new"]}
+            later = {s["token"] for s in saver.saves[i + 1:]
+                     if not s["new"] and s["number"] == save["number"]}
             if holder is not None and (holder["PURPOSE"] == save["token"] or
                                        holder["PURPOSE"] in later):
                 found += 1
