@@ -418,8 +418,8 @@ def check_list_after_restart(server, user, save):
 
 
 def check_saves_kept(data, savers, last_demo_request):
-    """Checks the rows against the saves; returns the counts (acknowledged, found,
-    unacknowledged but present, posted)."""
+    """Checks the rows against the saves; returns the counts (acknowledged, found, found
+    under a later edit, unacknowledged but present, posted) and the tokens present."""
     rows = {r["TRIPNUM"]: r for r in query(
         os.path.join(data, "Tripschl.mdb"),
         "SELECT TRIPNUM, " + ", ".join(COLUMNS) + " FROM TRIPSREQ WHERE TRIPNUM > ?",
@@ -440,7 +440,7 @@ def check_saves_kept(data, savers, last_demo_request):
 
     # Every acknowledged save is there, or a later edit of the same request by the same user
     # (one user's saves follow each other).
-    acknowledged = found = unacknowledged_present = 0
+    acknowledged = found = superseded = unacknowledged_present = 0
     for saver in savers:
         for i, save in enumerate(saver.saves):
             if not save["acknowledged"]:
@@ -453,11 +453,12 @@ def check_saves_kept(data, savers, last_demo_request):
             if holder is not None and (holder["PURPOSE"] == save["token"] or
                                        holder["PURPOSE"] in later):
                 found += 1
+                superseded += holder["PURPOSE"] != save["token"]
             else:
                 print(f"LOST: acknowledged save {save['token']} of request {save['number']}; "
                       f"the row holds {holder['PURPOSE'] if holder else 'nothing'}",
                       file=sys.stderr)
-    return (acknowledged, found, unacknowledged_present, len(saves)), present
+    return (acknowledged, found, superseded, unacknowledged_present, len(saves)), present
 
 
 def test_kill_during_saves(binary, folder):
@@ -468,7 +469,7 @@ def test_kill_during_saves(binary, folder):
                               "SELECT MAX(TRIPNUM) FROM TRIPSREQ")[0][0]
     server = Server(binary, root, os.path.join(folder, "server.log"))
     savers = []
-    totals = [0, 0, 0, 0]
+    totals = (0,) * 5
     try:
         server.start()
         # Three kills at different moments, each followed by a restart on the same files.
@@ -484,15 +485,16 @@ def test_kill_during_saves(binary, folder):
             check_list_after_restart(server, (saver.user, saver.password), save)
             results = integrity(data)
             print(f"kill {round_number}: saves acknowledged {counts[0]}, found {counts[1]}, "
-                  f"unacknowledged but present {counts[2]}, posted {counts[3]} (all kills so "
+                  f"unacknowledged but present {counts[3]}, posted {counts[4]} (all kills so "
                   "far); integrity_check " + ", ".join(f"{k} {v}" for k, v in results.items()),
                   flush=True)
             check(counts[1] == counts[0], f"{counts[0] - counts[1]} acknowledged saves lost")
             check(all(v == "ok" for v in results.values()), f"integrity_check: {results}")
             totals = counts
         edits = sum(1 for v in savers for s in v.saves if s["acknowledged"] and not s["new"])
-        print(f"saves acknowledged: {totals[0]} ({edits} of them edits), found: {totals[1]}, "
-              f"unacknowledged but present: {totals[2]}, posted: {totals[3]}")
+        print(f"saves acknowledged: {totals[0]} ({edits} of them edits), found: {totals[1]} "
+              f"({totals[2]} under a later edit of the same request), unacknowledged but "
+              f"present: {totals[3]}, posted: {totals[4]}")
         server.check_alive("after the checks")
     finally:
         server.stop()
