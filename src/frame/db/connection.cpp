@@ -298,7 +298,10 @@ void Connection::open(const std::string& path) {
   registerDialectFunctions(raw);
   // A handle that opened cleanly goes back to the pool when its last user lets it go. The
   // journal-mode switch may have written the file, so its identity is taken afterwards.
-  handle->pooled = true;
+  // SQLite opens a file it may not write (a read-only mount, no write permission) read-only
+  // and stays so: kept for reuse, such a handle would refuse every save even after the rights
+  // return, so it serves this handler only.
+  handle->pooled = sqlite3_db_readonly(raw, "main") == 0;
   handle->identity = identityOf(path).value_or(*file);
   handle->changesWhenTaken = sqlite3_total_changes64(raw);
   handle_ = std::move(handle);

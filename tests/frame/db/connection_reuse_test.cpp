@@ -1,11 +1,18 @@
 // Idle handles are reused between handlers, but never for a file that was removed or replaced.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "db_fixture.h"
 #include "frame/db/database.h"
@@ -110,6 +117,66 @@ TEST(ConnectionReuse, AHandleWithAnOpenTransactionIsNotReused) {
   Connection next;
   next.open(file.path());
   EXPECT_TRUE(sqlite3_get_autocommit(next.handle()));
+}
+
+// A small tmpfs in a temporary folder, which a test can make read-only and writable again
+// (unlike mode bits, which root ignores). Mounting needs root.
+class RemountableFolder {
+ public:
+  RemountableFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "ravadid-ro-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!mkdtemp(buffer.data())) {
+      error_ = std::strerror(errno);
+      return;
+    }
+    folder_ = buffer.data();
+    if (::mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=1m") != 0)
+      error_ = std::strerror(errno);
+    else
+      mounted_ = true;
+  }
+  ~RemountableFolder() {
+    // Idle handles of the pool may still hold its files: detach, the kernel frees it later.
+    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+    if (!folder_.empty()) ::rmdir(folder_.c_str());
+  }
+  RemountableFolder(const RemountableFolder&) = delete;
+  RemountableFolder& operator=(const RemountableFolder&) = delete;
+
+  bool mounted() const { return mounted_; }
+  const std::string& error() const { return error_; }
+  std::string file(const std::string& name) const { return (folder_ / name).string(); }
+  bool setReadOnly(bool readOnly) {
+    const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
+    return ::mount("tmpfs", folder_.c_str(), "tmpfs", flags, "size=1m") == 0;
+  }
+
+ private:
+  std::filesystem::path folder_;
+  bool mounted_ = false;
+  std::string error_;
+};
+
+// SQLite opens a file on a read-only mount read-only for good; a remount leaves the file's
+// identity unchanged, so only refusing to keep such a handle lets saves work again.
+TEST(ConnectionReuse, AHandleOpenedReadOnlyIsNotReusedOnceTheFolderIsWritable) {
+  RemountableFolder folder;
+  if (!folder.mounted()) GTEST_SKIP() << "cannot mount a tmpfs: " << folder.error();
+  const std::string path = folder.file("test.mdb");
+  writeDatabase(path, "first");
+  ASSERT_TRUE(folder.setReadOnly(true)) << std::strerror(errno);
+  Connection connection;
+  connection.open(path);
+  EXPECT_EQ(firstName(connection), "first");
+  EXPECT_THROW(connection.execute("INSERT INTO T VALUES ('refused')"), VbError);
+  connection.close();
+
+  ASSERT_TRUE(folder.setReadOnly(false)) << std::strerror(errno);
+  connection.open(path);
+  EXPECT_NO_THROW(connection.execute("INSERT INTO T VALUES ('second')"));
+  connection.close();
 }
 
 }  // namespace
