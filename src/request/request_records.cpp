@@ -197,7 +197,8 @@ void SetDestFromREQ(Ravadid& app, int32_t lngTRIPNUM) {
 
 bool MaySeeRequestOf(const Store& session, const Value& requestCustomer) {
   const std::string own = vb::Trim(session.text("CUSTOMER"));
-  return own.empty() || vb::equalsIgnoreCase(own, vb::Trim(textOrEmpty(requestCustomer)));
+  const std::string theirs = vb::Trim(textOrEmpty(requestCustomer));
+  return own.empty() || theirs.empty() || vb::equalsIgnoreCase(own, theirs);
 }
 
 void DeleteTripRequest(Ravadid& app, int32_t tripRequestNumber) {
