@@ -9,7 +9,9 @@
 #include "frame/db/database.h"
 #include "frame/errors.h"
 #include "frame/runtime.h"
+#include "frame/schema.h"
 #include "request/request_form_common.h"
+#include "request/request_records.h"
 
 namespace ravadid {
 namespace {
@@ -59,7 +61,8 @@ bool isTrue(std::string_view text) {
 }
 
 // The user's authority over the request, then its row, opened for the template. False when the
-// authority could not be asked (the request error text holds the report).
+// authority could not be asked (the request error text holds the report) or when the request is
+// another customer's (the answer says so).
 bool openRequest(Ravadid& app, const std::string& number, std::string_view select) {
   // Converted before anything is asked: a number with letters fails here with "Type mismatch".
   const int32_t tripNumber = vb::CLng(Value(number));
@@ -70,6 +73,13 @@ bool openRequest(Ravadid& app, const std::string& number, std::string_view selec
   if (!app.noError() || authority.failed) return false;
   takeAuthority(app, authority);
   app.tripRequest.open(std::string(select) + std::to_string(tripNumber) + ")", app.tripschlDb());
+  if (!app.tripRequest.eof() &&
+      !MaySeeRequestOf(app.session(), app.tripRequest.field(schema::tripsreq::kCustomer))) {
+    app.blnEditable = false;
+    app.blnApprover = false;
+    app.write(kNotYoursMessage);
+    return false;
+  }
   return true;
 }
 

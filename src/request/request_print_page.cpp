@@ -210,6 +210,13 @@ void TripRequestDetailPrint_Respond(Ravadid& app) {
         app.closeStep();
         return;
       }
+      if (!app.tripRequest.eof() &&
+          !MaySeeRequestOf(session, app.tripRequest.field(tripsreq::kCustomer))) {
+        app.write(kNotYoursMessage);
+        app.tripRequest.close();
+        app.closeStep();
+        return;
+      }
       takeAuthority(app, authority);
     }
     app.writeTemplate(kPageObject);

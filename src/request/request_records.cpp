@@ -10,6 +10,7 @@
 #include "frame/db/nulls.h"
 #include "frame/runtime.h"
 #include "frame/schema.h"
+#include "frame/store.h"
 #include "frame/text.h"
 
 namespace ravadid {
@@ -181,7 +182,7 @@ void SetDestFromREQ(Ravadid& app, int32_t lngTRIPNUM) {
     db::Recordset rs;
     rs.open("SELECT * FROM TRIPSREQ WHERE TRIPNUM = " + std::to_string(lngTRIPNUM),
             app.tripschlDb());
-    if (!rs.eof()) {
+    if (!rs.eof() && MaySeeRequestOf(app.session(), rs.field(tripsreq::kCustomer))) {
       for (Item& item : items) {
         Value v = rs.field(item.column);
         item.value =
@@ -192,6 +193,12 @@ void SetDestFromREQ(Ravadid& app, int32_t lngTRIPNUM) {
     app.closeStep();
     for (const Item& item : items) app.session().set(item.key, item.value);
   });
+}
+
+bool MaySeeRequestOf(const Store& session, const Value& requestCustomer) {
+  const std::string own = vb::Trim(session.text("CUSTOMER"));
+  const std::string theirs = vb::Trim(textOrEmpty(requestCustomer));
+  return own.empty() || theirs.empty() || vb::equalsIgnoreCase(own, theirs);
 }
 
 void DeleteTripRequest(Ravadid& app, int32_t tripRequestNumber) {

@@ -11,6 +11,18 @@
 namespace ravadid {
 
 class Ravadid;
+class Store;
+class Value;
+
+// The answer to a user who asks for another customer's request by its number.
+inline constexpr const char* kNotYoursMessage =
+    "<p>Sorry, you may not see this trip request: it belongs to another customer.</p>";
+
+// Whether the signed-in user may see a request of this customer: a user bound to a customer
+// (the session's CUSTOMER) sees only that customer's requests and those saved without one; a
+// user without a customer sees all. Codes compare as the text columns do, ignoring case and
+// surrounding blanks.
+bool MaySeeRequestOf(const Store& session, const Value& requestCustomer);
 
 // Loads the customer's defaults into app.record.customer. Runs its own preamble; opens the
 // connections only when trip.mdb is closed, and then closes them again. Errors are reported
@@ -32,7 +44,8 @@ std::string getFundDesc(Ravadid& app, std::string_view fundnum,
 void getBILLRATEFlat(Ravadid& app, int16_t billRate);
 
 // Copies the stored request's destination into the ten RequestDetail.dest* session keys
-// (all empty when the request does not exist). Opens and closes its own connections.
+// (all empty when the request does not exist or is another customer's). Opens and closes its
+// own connections.
 void SetDestFromREQ(Ravadid& app, int32_t lngTRIPNUM);
 
 // Deletes the request; a missing row is no error. Opens and closes its own connections.

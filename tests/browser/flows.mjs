@@ -258,7 +258,7 @@ export const flows = [
     },
   },
   {
-    name: 'other-school-reads-request',
+    name: 'other-school-is-refused-request',
     async run(visit) {
       const principal = await visit.open();
       const {href} = await queuedRequest(visit, principal);
@@ -267,15 +267,15 @@ export const flows = [
       await signIn(visit, page, 'lhs.teacher', 'teacher');
       await visit.check(page, 'list');
       await page.goto(visit.url(href));
-      await visit.check(page, 'request');
+      await visit.check(page, 'refused');
       expect(
-          await page.locator('select[name=cust]').count() === 0,
-          'another school\'s teacher may choose the customer');
-      expect(
-          await page.locator('input[name=btnSubmit][value=Save]').count() === 0,
-          'another school\'s teacher may save the request');
+          await page.locator('select, textarea, input[name=btnSubmit]').count() === 0,
+          'another school\'s teacher gets the request form');
       const shown = await text(page.locator('body'));
-      expect(shown.includes('Westside Elementary School'), 'the request\'s customer is not shown');
+      expect(shown.includes('belongs to another customer'),
+             'another school\'s teacher is not told why the request is not shown');
+      expect(!shown.includes('Westside Elementary School'),
+             'another school\'s teacher sees the request\'s customer');
     },
   },
   {
