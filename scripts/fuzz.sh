@@ -12,6 +12,7 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
   exit 2
 fi
 targets=(sql_dialect template form_items conversions ini)
+[ $# -gt 1 ] && targets=("${@:2}")  # scripts/fuzz.sh 600 template: one target only
 
 cmake -S tests/fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 ninja -C build-fuzz -j "${FUZZ_JOBS:-2}" >/dev/null

@@ -3,6 +3,7 @@
 // translation, so no value can change a statement's meaning.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,11 +52,14 @@ void checkTextLiteral(std::string_view value) {
   std::optional<std::string> out = translated(sql);
   FUZZ_CHECK(out.has_value());
   std::vector<Token> tokens = significantTokens(*out);
+  // NUL bytes never reach a statement: they would cut it short at the engine.
+  std::string withoutNul(value);
+  std::erase(withoutNul, '\0');
   std::size_t literals = 0;
   for (const Token& t : tokens) {
     if (t.kind != TokenKind::String) continue;
     ++literals;
-    FUZZ_CHECK(literalBody(t.text) == value);
+    FUZZ_CHECK(literalBody(t.text) == withoutNul);
   }
   FUZZ_CHECK(literals == 1);
   FUZZ_CHECK(!tokens.empty() && tokens.back().kind == TokenKind::Word &&
