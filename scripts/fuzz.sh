@@ -28,7 +28,7 @@ for target in "${targets[@]}"; do
   log="build-fuzz/logs/$target.log"
   status=0
   ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    build-fuzz/fuzz_"$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 \
+    build-fuzz/fuzz_"$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -max_len=8192 \
     -artifact_prefix="build-fuzz/crashes/$target-" "$work" >"$log" 2>&1 || status=$?
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
   runs=${runs:-?}
