@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
-  echo "usage: scripts/fuzz.sh [SECONDS]" >&2
+  echo "usage: scripts/fuzz.sh [SECONDS [TARGET...]]" >&2
   exit 2
 fi
 targets=(sql_dialect template form_items conversions ini)
@@ -28,9 +28,10 @@ for target in "${targets[@]}"; do
   log="build-fuzz/logs/$target.log"
   status=0
   ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    build-fuzz/fuzz_"$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -max_len=8192 \
-    -artifact_prefix="build-fuzz/crashes/$target-" "$work" >"$log" 2>&1 || status=$?
-  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
+    build-fuzz/fuzz_"$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 \
+    -max_len=8192 -artifact_prefix="build-fuzz/crashes/$target-" "$work" >"$log" 2>&1 || status=$?
+  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1 ||
+    true)
   runs=${runs:-?}
   if [ "$status" -ne 0 ]; then
     failed+=("$target")
