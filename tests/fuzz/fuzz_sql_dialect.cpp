@@ -20,7 +20,8 @@ using namespace ravadid;
 using db::dialect::Token;
 using db::dialect::TokenKind;
 
-// The translation, or nothing when the statement raises (a date literal that is no date).
+// The translation, or nothing when the statement raises (a date literal that is no date,
+// parentheses nested too deep).
 std::optional<std::string> translated(std::string_view sql) {
   try {
     return db::translateSql(sql);
