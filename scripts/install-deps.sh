@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libcpp-httplib-dev libsqlite3-dev
           libcurl4-openssl-dev libgtest-dev libgmock-dev googletest python3 curl wrk clang-format
           libicu-dev nginx openssl chromium fonts-liberation fonts-dejavu-core python3-aiosmtpd
-          poppler-utils mount)
+          poppler-utils mount clang libclang-rt-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -228,15 +228,22 @@ Node leaf(TokenKind kind, std::string text) {
   return Node{{kind, std::move(text)}, {}, false, false, false};
 }
 
-std::vector<Node> buildTree(const std::vector<Token>& tokens, size_t& i, bool nested) {
+// Parentheses nested deeper than this are refused: the tree is built, rewritten and written
+// out recursively, and a statement of thousands of open parentheses would run a worker off the
+// end of its stack. No statement of the system comes near it.
+constexpr int kMaxNesting = 256;
+
+std::vector<Node> buildTree(const std::vector<Token>& tokens, size_t& i, int depth) {
   std::vector<Node> list;
   while (i < tokens.size()) {
     const Token& t = tokens[i];
-    if (t.kind == TokenKind::CloseParen && nested) return list;  // the caller consumes it
+    if (t.kind == TokenKind::CloseParen && depth > 0) return list;  // the caller consumes it
     ++i;
     if (t.kind == TokenKind::OpenParen) {
+      if (depth == kMaxNesting)
+        raise(vberr::kDatabase, "Too many nested parentheses in query expression.");
       Node g{t, {}, true, false, false};
-      g.members = buildTree(tokens, i, true);
+      g.members = buildTree(tokens, i, depth + 1);
       if (i < tokens.size()) {
         g.closed = true;
         ++i;
@@ -757,7 +764,7 @@ namespace {
 std::string translateUncached(std::string_view dialectSql) {
   std::vector<dialect::Token> tokens = dialect::tokenize(dialectSql);
   size_t i = 0;
-  std::vector<dialect::Node> tree = dialect::buildTree(tokens, i, false);
+  std::vector<dialect::Node> tree = dialect::buildTree(tokens, i, 0);
   dialect::rewriteList(tree);
   std::string out;
   out.reserve(dialectSql.size() + 32);

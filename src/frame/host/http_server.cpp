@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "frame/host/form_items.h"
 #include "frame/runtime.h"
 
 namespace ravadid {
@@ -28,9 +29,7 @@ using httplib::Request;
 using httplib::Response;
 using HandlerResponse = httplib::Server::HandlerResponse;
 
-// Request items by name, ignoring letter case; the first of repeated names wins.
-using Items =
-    std::unordered_map<std::string, std::string, CaseInsensitiveHash, CaseInsensitiveEqual>;
+using Items = FormItems;
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
 
@@ -39,30 +38,6 @@ constexpr const char* kHtml = "text/html; charset=utf-8";
 constexpr std::array<std::string_view, 21> kStaticExtensions = {
     "css",  "js",  "mjs", "htm", "html", "png",   "jpg", "jpeg", "gif", "ico", "svg",
     "webp", "bmp", "txt", "pdf", "woff", "woff2", "ttf", "otf",  "map", "json"};
-
-std::string decoded(std::string_view text) {
-  std::string s = httplib::detail::decode_url(std::string(text), true);
-  // A NUL byte is never part of a legitimate field and would cut C strings short downstream.
-  std::erase(s, '\0');
-  return s;
-}
-
-// "a=1&b&c=x%20y" as sent in a query string or a url-encoded body. Split by hand rather than
-// with the library's parser, which keeps only the text after the last "=" of an item.
-Items parseItems(std::string_view text) {
-  Items items;
-  while (!text.empty()) {
-    std::size_t amp = text.find('&');
-    std::string_view item = text.substr(0, amp);
-    text = amp == std::string_view::npos ? std::string_view() : text.substr(amp + 1);
-    if (item.empty()) continue;
-    std::size_t eq = item.find('=');
-    std::string name = decoded(item.substr(0, eq));
-    std::string value = eq == std::string_view::npos ? std::string() : decoded(item.substr(eq + 1));
-    items.try_emplace(std::move(name), std::move(value));
-  }
-  return items;
-}
 
 std::string_view queryText(const Request& req) {
   std::string_view target = req.target;
@@ -219,7 +194,7 @@ class HttpExchange final : public Exchange {
       : application_(application),
         req_(req),
         form_(std::move(form)),
-        query_(parseItems(queryText(req))),
+        query_(parseFormItems(queryText(req))),
         session_(session),
         https_(https) {}
 
@@ -442,7 +417,7 @@ struct HttpServer::Impl {
       answerAndClose(res, res.status >= 400 ? res.status : 400);
       return;
     }
-    servePage(req, res, isFormPost(req) ? parseItems(body) : Items());
+    servePage(req, res, isFormPost(req) ? parseFormItems(body) : Items());
   }
 
   // The file under SITE that a path names, when it may be served: no hidden or parent

@@ -153,6 +153,18 @@ TEST(SqlDialect, DateLiteralThatIsNoDateIsAnError) {
   }
 }
 
+TEST(SqlDialect, DeeplyNestedParenthesesAreAnErrorNotAStackOverflow) {
+  // 256 levels still translate; tens of thousands are refused before any recursion.
+  const std::string deepest = std::string(256, '(') + "1" + std::string(256, ')');
+  EXPECT_EQ(translateSql("SELECT " + deepest), "SELECT " + deepest);
+  try {
+    translateSql("SELECT " + std::string(50000, '('));
+    FAIL() << "expected an error";
+  } catch (const VbError& e) {
+    EXPECT_EQ(e.number(), vberr::kDatabase);
+  }
+}
+
 TEST(SqlDialect, TokenizerKeepsDoubledQuotesInsideOneLiteral) {
   std::vector<dialect::Token> tokens = dialect::tokenize("N='O''Brien' AND x");
   ASSERT_GE(tokens.size(), 3u);
