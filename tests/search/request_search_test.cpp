@@ -682,6 +682,18 @@ TEST_F(RequestSearchTest, DestinationsComeFromTheSessionListOrTheRequestOrAreNot
   const std::string again = search(ex, {});
   EXPECT_EQ(destinationCell(again, 1), "Science Hall");
   EXPECT_EQ(destinationCell(again, 43), "NOT FOUND");
+
+  // A code is found only as the number is written, and only up to the list's count, also when
+  // the same list is read again with another count.
+  auto entries = std::make_shared<const std::vector<std::string>>(
+      std::vector<std::string>{"", "010, Leading Zero", "10, Science Hall", "15, Past the count"});
+  ex.sessionStore.set("Destinations", Value::list(entries));
+  ex.sessionStore.set("numDestinations", Value::integer(2));
+  const std::string counted = search(ex, {});
+  EXPECT_EQ(destinationCell(counted, 1), "Science Hall");
+  EXPECT_EQ(destinationCell(counted, 43), "NOT FOUND");
+  ex.sessionStore.set("numDestinations", Value::integer(3));
+  EXPECT_EQ(destinationCell(search(ex, {}), 43), "Past the count");
 }
 
 // ---- The menu -------------------------------------------------------------------------------
