@@ -353,8 +353,18 @@ struct RequestFields {
       arriveTime, leaveTime, fieldTripNumber, chain, purpose;
 };
 
+// The fixed runs of a row around its colour, each appended in one piece.
+struct RowColour {
+  explicit RowColour(std::string_view colour)
+      : start("<tr bgcolor='" + std::string(colour) + "'><td><font size='-2'><a href=\""),
+        secondLine("</font></td></tr><tr bgcolor='" + std::string(colour) +
+                   "'><td></td><td>&nbsp;</td><td><font size='-2'>") {}
+  std::string start;
+  std::string secondLine;
+};
+
 void appendRequestRows(std::string& html, db::RowCursor& request, const RequestFields& at,
-                       const DetailLinks& links, std::string_view colour,
+                       const DetailLinks& links, const RowColour& colour,
                        const CustomerCursor::Customer& customer, DestinationNames& destinations,
                        DateCells& dates) {
   auto field = [&request](int index) -> const Value& { return request.field(index); };
@@ -373,7 +383,7 @@ void appendRequestRows(std::string& html, db::RowCursor& request, const RequestF
   }
   const std::string tripNumber = fieldText(field(at.tripNumber));
 
-  html.append("<tr bgcolor='"sv).append(colour).append("'><td><font size='-2'><a href=\""sv);
+  html += colour.start;
   links.append(html, tripNumber);
   html.append("\">"sv);
   appendHtmlEscaped(html, tripNumber);
@@ -401,8 +411,7 @@ void appendRequestRows(std::string& html, db::RowCursor& request, const RequestF
   appendFieldOrSpace(html, request, at.category);
   html.append(kNextCell);
   appendFieldOrSpace(html, request, at.internalNumber);
-  html.append("</font></td></tr><tr bgcolor='"sv).append(colour).append("'>"sv);
-  html.append("<td></td><td>&nbsp;</td><td><font size='-2'>"sv);
+  html += colour.secondLine;
   // Never blank: the slash stands between the two counts.
   appendFieldText(html, request, at.students);
   html += '/';
@@ -734,6 +743,8 @@ void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::str
     long records = 0;
     long filteredOut = 0;
     bool shaded = false;
+    const RowColour plainRow("#FFFFFF");
+    const RowColour shadedRow("#C0C0C0");
     // Looked up only when there is a row, as reading a field by name would be.
     std::optional<RequestFields> fields;
     while (requests.next()) {
@@ -745,7 +756,7 @@ void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::str
         ++filteredOut;
         continue;
       }
-      appendRequestRows(html, requests, *fields, links, shaded ? "#C0C0C0" : "#FFFFFF", customer,
+      appendRequestRows(html, requests, *fields, links, shaded ? shadedRow : plainRow, customer,
                         destinations, dates);
       shaded = !shaded;
     }
