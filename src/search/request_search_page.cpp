@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -108,8 +109,9 @@ void appendFieldText(std::string& html, db::RowCursor& row, int index) {
 
 // Cells of one field as written before, by the text the field stores: a list shows the same few
 // days and times again and again, and finding a cell costs less than reading the date and
-// writing it. What a cell shows depends on nothing but that text, so the cell found is the cell
-// the field would write.
+// writing it. What a cell shows depends on nothing but that text and how the column reads it,
+// so the cell found is the cell the field would write. The cells are kept by each worker thread
+// across lists, under the writer and the column's reading.
 class CellsByStoredText {
  public:
   using Writer = void (*)(std::string& html, const Value& value);
@@ -120,11 +122,12 @@ class CellsByStoredText {
     if (!stored) return write_(html, row.field(index));
     // Rows in date order often repeat the cell of the row before.
     if (!last_ || last_->first != *stored) {
-      auto it = cells_.find(*stored);
-      if (it == cells_.end()) {
+      if (!cells_) cells_ = &threadCells()[{write_, row.readingKey(index)}];
+      auto it = cells_->find(*stored);
+      if (it == cells_->end()) {
         std::string cell;
         write_(cell, row.field(index));
-        it = cells_.emplace(std::string(*stored), std::move(cell)).first;
+        it = cells_->emplace(std::string(*stored), std::move(cell)).first;
       }
       last_ = &*it;
     }
@@ -132,19 +135,35 @@ class CellsByStoredText {
   }
 
  private:
+  static constexpr std::size_t kMaxCells = 4096;
   struct Hash {
     using is_transparent = void;
     std::size_t operator()(std::string_view text) const {
       return std::hash<std::string_view>{}(text);
     }
   };
+  using Cells = std::unordered_map<std::string, std::string, Hash, std::equal_to<>>;
+  static std::map<std::pair<Writer, std::string>, Cells>& threadCells() {
+    thread_local std::map<std::pair<Writer, std::string>, Cells> cells;
+    return cells;
+  }
+
+  // Texts of many lists over time would fill the cells without end. Emptied only between
+  // lists, while no list of the thread points into them.
+  static void emptyFullCells() {
+    for (auto& [writer, cells] : threadCells())
+      if (cells.size() >= kMaxCells) cells.clear();
+  }
+  friend struct DateCells;
+
   Writer write_;
-  std::unordered_map<std::string, std::string, Hash, std::equal_to<>> cells_;
+  Cells* cells_ = nullptr;  // the thread's cells of this writer and column
   const std::pair<const std::string, std::string>* last_ = nullptr;
 };
 
 // The date and time cells of one list.
 struct DateCells {
+  DateCells() { CellsByStoredText::emptyFullCells(); }
   CellsByStoredText departureDate{ravadid::appendNullToSpace};
   CellsByStoredText departureTime{appendTimeCell};
   CellsByStoredText returnDate{ravadid::appendNullToSpace};

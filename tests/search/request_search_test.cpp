@@ -652,6 +652,25 @@ TEST_F(RequestSearchTest, DateColumnsHoldingTextAreShownAsTheirTextAndTheListGoe
     EXPECT_NE(results.find(cell), std::string::npos) << cell;
 }
 
+TEST_F(RequestSearchTest, ADateCellFollowsHowTheColumnReadsAlsoAfterAListOfTheSameText) {
+  requests(
+      "INSERT INTO TRIPSREQ (TRIPNUM, Status, CUSTOMER, depdate, INTTRIPNUM)"
+      " VALUES (31, 'Pending', 'LHS', '2026-06-02 00:00:00', 'TEXT')");
+  FakeExchange ex;
+  signIn(ex, "dwu");
+  const std::string asDate = "<td><font size='-2'>6/2/2026, &nbsp;</font></td>";
+  const std::string asText = "<td><font size='-2'>2026-06-02 00:00:00, &nbsp;</font></td>";
+  EXPECT_NE(line(search(ex, {{"IntNum", "TEXT"}}), "RESULTS").find(asDate), std::string::npos);
+  // The same stored text in a column declared as text reads as that text.
+  requests(
+      "ALTER TABLE TRIPSREQ RENAME COLUMN depdate TO depdate_before;"
+      " ALTER TABLE TRIPSREQ ADD COLUMN depdate TEXT; UPDATE TRIPSREQ SET depdate = "
+      "depdate_before");
+  const std::string results = line(search(ex, {{"IntNum", "TEXT"}}), "RESULTS");
+  EXPECT_NE(results.find(asText), std::string::npos) << results;
+  EXPECT_EQ(results.find(asDate), std::string::npos);
+}
+
 TEST_F(RequestSearchTest, DestinationsComeFromTheSessionListOrTheRequestOrAreNotFound) {
   const std::string longName = "abcdefghijklmnopqrstuvwxyzABC&Parade <b>";
   requests(
