@@ -1,6 +1,9 @@
 #include "search/request_cells.h"
 
+#include <charconv>
 #include <cstddef>
+#include <mutex>
+#include <system_error>
 
 #include "forms/date_time_selectors.h"
 #include "frame/application.h"
@@ -63,23 +66,65 @@ CustomerCursor::Customer CustomerCursor::lookUp(const std::string& code) {
 }
 
 std::string_view DestinationNames::describe(long code) {
-  if (!loaded_) load();
-  auto it = descriptions_.find(std::to_string(code));
-  return it == descriptions_.end() ? kNotFound : it->second;
+  if (!index_) load();
+  auto it = index_->descriptions.find(code);
+  return it == index_->descriptions.end() ? kNotFound : it->second;
 }
 
-void DestinationNames::load() {
-  list_ = readList(session_, kDestinationListKeys);
-  for (int i = 1; i <= list_.count; ++i) {
-    std::string_view entry = list_.entry(i);
+namespace {
+
+std::shared_ptr<const DestinationNames::Index> indexDescriptions(const WorkingList& list) {
+  auto index = std::make_shared<DestinationNames::Index>();
+  index->list = list.entries;
+  index->count = list.count;
+  for (int i = 1; i <= list.count; ++i) {
+    std::string_view entry = list.entry(i);
     const std::size_t comma = entry.find(',');
     if (comma == std::string_view::npos) continue;
+    // Only a code written as the number is written ("12", "-3") can be asked for.
+    const std::string_view code = entry.substr(0, comma);
+    long number = 0;
+    const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), number);
+    if (error != std::errc() || end != code.data() + code.size() || std::to_string(number) != code)
+      continue;
     // Only the blank after the comma is dropped: the description keeps its own blanks.
     std::string_view description =
         comma + 2 <= entry.size() ? entry.substr(comma + 2) : std::string_view();
-    descriptions_.emplace(vb::UCase(entry.substr(0, comma)), description);
+    index->descriptions.emplace(number, description);
   }
-  loaded_ = true;
+  return index;
+}
+
+// The indexes of the lists in use, shared by all requests.
+std::shared_ptr<const DestinationNames::Index> sharedIndex(const WorkingList& list) {
+  static std::mutex mutex;
+  static std::vector<std::shared_ptr<const DestinationNames::Index>> indexes;
+  auto matches = [&list](const auto& index) {
+    return index->count == list.count && index->list.lock() == list.entries;
+  };
+  {
+    std::lock_guard lock(mutex);
+    for (const auto& index : indexes)
+      if (matches(index)) return index;
+  }
+  auto index = indexDescriptions(list);
+  std::lock_guard lock(mutex);
+  // Indexes of lists no session holds any more are dropped; a few lists live at a time.
+  std::erase_if(indexes, [](const auto& kept) { return kept->list.expired(); });
+  if (indexes.size() >= 16) indexes.erase(indexes.begin());
+  indexes.push_back(index);
+  return index;
+}
+
+}  // namespace
+
+void DestinationNames::load() {
+  list_ = readList(session_, kDestinationListKeys);
+  if (!list_.entries) {
+    index_ = std::make_shared<const Index>();
+    return;
+  }
+  index_ = sharedIndex(list_);
 }
 
 DetailLinks::DetailLinks(const Ravadid& app) {

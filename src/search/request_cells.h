@@ -3,9 +3,12 @@
 // Every value is escaped as it is appended.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "forms/drop_down_lists.h"
 #include "frame/db/database.h"
@@ -66,13 +69,21 @@ class DestinationNames {
   // The description after "code, " in the list entry of the code, or "NOT FOUND".
   std::string_view describe(long code);
 
+  // The descriptions of one list by the number its code spells, as the code "12" (not "012")
+  // is found for 12. A session's list is a shared copy that never changes, so the index of
+  // the same copy serves every list written from it.
+  struct Index {
+    std::weak_ptr<const std::vector<std::string>> list;
+    int16_t count = 0;
+    std::unordered_map<long, std::string_view> descriptions;
+  };
+
  private:
   void load();
 
   const Store& session_;
-  WorkingList list_;
-  bool loaded_ = false;
-  std::unordered_map<std::string, std::string_view> descriptions_;
+  WorkingList list_;  // keeps the texts that the index points into
+  std::shared_ptr<const Index> index_;
 };
 
 // A request's detail link, escaped for the page. Only the request number differs from row to

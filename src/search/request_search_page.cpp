@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -108,8 +109,9 @@ void appendFieldText(std::string& html, db::RowCursor& row, int index) {
 
 // Cells of one field as written before, by the text the field stores: a list shows the same few
 // days and times again and again, and finding a cell costs less than reading the date and
-// writing it. What a cell shows depends on nothing but that text, so the cell found is the cell
-// the field would write.
+// writing it. What a cell shows depends on nothing but that text and how the column reads it,
+// so the cell found is the cell the field would write. The cells are kept by each worker thread
+// across lists, under the writer and the column's reading.
 class CellsByStoredText {
  public:
   using Writer = void (*)(std::string& html, const Value& value);
@@ -120,11 +122,12 @@ class CellsByStoredText {
     if (!stored) return write_(html, row.field(index));
     // Rows in date order often repeat the cell of the row before.
     if (!last_ || last_->first != *stored) {
-      auto it = cells_.find(*stored);
-      if (it == cells_.end()) {
+      if (!cells_) cells_ = &threadCells()[{write_, row.readingKey(index)}];
+      auto it = cells_->find(*stored);
+      if (it == cells_->end()) {
         std::string cell;
         write_(cell, row.field(index));
-        it = cells_.emplace(std::string(*stored), std::move(cell)).first;
+        it = cells_->emplace(std::string(*stored), std::move(cell)).first;
       }
       last_ = &*it;
     }
@@ -132,19 +135,35 @@ class CellsByStoredText {
   }
 
  private:
+  static constexpr std::size_t kMaxCells = 4096;
   struct Hash {
     using is_transparent = void;
     std::size_t operator()(std::string_view text) const {
       return std::hash<std::string_view>{}(text);
     }
   };
+  using Cells = std::unordered_map<std::string, std::string, Hash, std::equal_to<>>;
+  static std::map<std::pair<Writer, std::string>, Cells>& threadCells() {
+    thread_local std::map<std::pair<Writer, std::string>, Cells> cells;
+    return cells;
+  }
+
+  // Texts of many lists over time would fill the cells without end. Emptied only between
+  // lists, while no list of the thread points into them.
+  static void emptyFullCells() {
+    for (auto& [writer, cells] : threadCells())
+      if (cells.size() >= kMaxCells) cells.clear();
+  }
+  friend struct DateCells;
+
   Writer write_;
-  std::unordered_map<std::string, std::string, Hash, std::equal_to<>> cells_;
+  Cells* cells_ = nullptr;  // the thread's cells of this writer and column
   const std::pair<const std::string, std::string>* last_ = nullptr;
 };
 
 // The date and time cells of one list.
 struct DateCells {
+  DateCells() { CellsByStoredText::emptyFullCells(); }
   CellsByStoredText departureDate{ravadid::appendNullToSpace};
   CellsByStoredText departureTime{appendTimeCell};
   CellsByStoredText returnDate{ravadid::appendNullToSpace};
@@ -357,8 +376,18 @@ struct RequestFields {
       arriveTime, leaveTime, fieldTripNumber, chain, purpose;
 };
 
+// The fixed runs of a row around its colour, each appended in one piece.
+struct RowColour {
+  explicit RowColour(std::string_view colour)
+      : start("<tr bgcolor='" + std::string(colour) + "'><td><font size='-2'><a href=\""),
+        secondLine("</font></td></tr><tr bgcolor='" + std::string(colour) +
+                   "'><td></td><td>&nbsp;</td><td><font size='-2'>") {}
+  std::string start;
+  std::string secondLine;
+};
+
 void appendRequestRows(std::string& html, db::RowCursor& request, const RequestFields& at,
-                       const DetailLinks& links, std::string_view colour,
+                       const DetailLinks& links, const RowColour& colour,
                        const CustomerCursor::Customer& customer, DestinationNames& destinations,
                        DateCells& dates) {
   auto field = [&request](int index) -> const Value& { return request.field(index); };
@@ -377,7 +406,7 @@ void appendRequestRows(std::string& html, db::RowCursor& request, const RequestF
   }
   const std::string tripNumber = fieldText(field(at.tripNumber));
 
-  html.append("<tr bgcolor='"sv).append(colour).append("'><td><font size='-2'><a href=\""sv);
+  html += colour.start;
   links.append(html, tripNumber);
   html.append("\">"sv);
   appendHtmlEscaped(html, tripNumber);
@@ -405,8 +434,7 @@ void appendRequestRows(std::string& html, db::RowCursor& request, const RequestF
   appendFieldOrSpace(html, request, at.category);
   html.append(kNextCell);
   appendFieldOrSpace(html, request, at.internalNumber);
-  html.append("</font></td></tr><tr bgcolor='"sv).append(colour).append("'>"sv);
-  html.append("<td></td><td>&nbsp;</td><td><font size='-2'>"sv);
+  html += colour.secondLine;
   // Never blank: the slash stands between the two counts.
   appendFieldText(html, request, at.students);
   html += '/';
@@ -740,6 +768,8 @@ void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::str
     long records = 0;
     long filteredOut = 0;
     bool shaded = false;
+    const RowColour plainRow("#FFFFFF");
+    const RowColour shadedRow("#C0C0C0");
     // Looked up only when there is a row, as reading a field by name would be.
     std::optional<RequestFields> fields;
     while (requests.next()) {
@@ -751,7 +781,7 @@ void BuildRequestResultsTable(Ravadid& app, RequestSearchState& search, std::str
         ++filteredOut;
         continue;
       }
-      appendRequestRows(html, requests, *fields, links, shaded ? "#C0C0C0" : "#FFFFFF", customer,
+      appendRequestRows(html, requests, *fields, links, shaded ? shadedRow : plainRow, customer,
                         destinations, dates);
       shaded = !shaded;
     }

@@ -38,6 +38,14 @@ TEST(TextHtml, EscapesTheFiveMarkupCharacters) {
       {std::string("a\0b", 3), std::string("a\0b", 3)},
       {"<<&>>", "&lt;&lt;&amp;&gt;&gt;"},
       {"\xFF'\x80", "\xFF&#39;\x80"},
+      // Long values are searched sixteen bytes at a time: marks at a block's edges and in the
+      // bytes after the last whole block.
+      {"0123456789abcde&", "0123456789abcde&amp;"},
+      {"0123456789abcdef<0123456789abcde>", "0123456789abcdef&lt;0123456789abcde&gt;"},
+      {"\xC3\xA9\xFF\x80 0123456789abcdef 0123456789\"",
+       "\xC3\xA9\xFF\x80 0123456789abcdef 0123456789&quot;"},
+      {std::string(40, 'x') + "'" + std::string(20, '\0'),
+       std::string(40, 'x') + "&#39;" + std::string(20, '\0')},
   };
   for (const TextCase& c : cases) {
     EXPECT_EQ(htmlEscape(c.in), c.expected) << c.in;

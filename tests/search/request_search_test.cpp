@@ -652,6 +652,25 @@ TEST_F(RequestSearchTest, DateColumnsHoldingTextAreShownAsTheirTextAndTheListGoe
     EXPECT_NE(results.find(cell), std::string::npos) << cell;
 }
 
+TEST_F(RequestSearchTest, ADateCellFollowsHowTheColumnReadsAlsoAfterAListOfTheSameText) {
+  requests(
+      "INSERT INTO TRIPSREQ (TRIPNUM, Status, CUSTOMER, depdate, INTTRIPNUM)"
+      " VALUES (31, 'Pending', 'LHS', '2026-06-02 00:00:00', 'TEXT')");
+  FakeExchange ex;
+  signIn(ex, "dwu");
+  const std::string asDate = "<td><font size='-2'>6/2/2026, &nbsp;</font></td>";
+  const std::string asText = "<td><font size='-2'>2026-06-02 00:00:00, &nbsp;</font></td>";
+  EXPECT_NE(line(search(ex, {{"IntNum", "TEXT"}}), "RESULTS").find(asDate), std::string::npos);
+  // The same stored text in a column declared as text reads as that text.
+  requests(
+      "ALTER TABLE TRIPSREQ RENAME COLUMN depdate TO depdate_before;"
+      " ALTER TABLE TRIPSREQ ADD COLUMN depdate TEXT; UPDATE TRIPSREQ SET depdate = "
+      "depdate_before");
+  const std::string results = line(search(ex, {{"IntNum", "TEXT"}}), "RESULTS");
+  EXPECT_NE(results.find(asText), std::string::npos) << results;
+  EXPECT_EQ(results.find(asDate), std::string::npos);
+}
+
 TEST_F(RequestSearchTest, DestinationsComeFromTheSessionListOrTheRequestOrAreNotFound) {
   const std::string longName = "abcdefghijklmnopqrstuvwxyzABC&Parade <b>";
   requests(
@@ -682,6 +701,18 @@ TEST_F(RequestSearchTest, DestinationsComeFromTheSessionListOrTheRequestOrAreNot
   const std::string again = search(ex, {});
   EXPECT_EQ(destinationCell(again, 1), "Science Hall");
   EXPECT_EQ(destinationCell(again, 43), "NOT FOUND");
+
+  // A code is found only as the number is written, and only up to the list's count, also when
+  // the same list is read again with another count.
+  auto entries = std::make_shared<const std::vector<std::string>>(
+      std::vector<std::string>{"", "010, Leading Zero", "10, Science Hall", "15, Past the count"});
+  ex.sessionStore.set("Destinations", Value::list(entries));
+  ex.sessionStore.set("numDestinations", Value::integer(2));
+  const std::string counted = search(ex, {});
+  EXPECT_EQ(destinationCell(counted, 1), "Science Hall");
+  EXPECT_EQ(destinationCell(counted, 43), "NOT FOUND");
+  ex.sessionStore.set("numDestinations", Value::integer(3));
+  EXPECT_EQ(destinationCell(search(ex, {}), 43), "Past the count");
 }
 
 // ---- The menu -------------------------------------------------------------------------------

@@ -127,6 +127,18 @@ std::optional<std::string_view> RowCursor::storedText(int index) {
   return std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_value_bytes(stored)));
 }
 
+std::string RowCursor::readingKey(int index) const {
+  if (!impl_ || !impl_->cached.columns) raiseItemNotFound();
+  if (index < 0 || static_cast<std::size_t>(index) >= impl_->columns().size()) raiseItemNotFound();
+  const ColumnDescription& column = impl_->columns()[static_cast<std::size_t>(index)];
+  std::string key = column.declared;
+  key += '\0';
+  key += static_cast<char>('0' + static_cast<int>(column.affinity));
+  key += column.date ? 'D' : '-';
+  key += column.boolean ? 'B' : '-';
+  return key;
+}
+
 void RowCursor::close() {
   if (impl_ && impl_->connection) impl_->release();
   impl_.reset();

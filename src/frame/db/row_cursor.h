@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +41,9 @@ class RowCursor {
   // The field's value as the database stores it when that is text, before it is read as a date
   // or a flag (valid until the cursor moves); nothing for null and numbers.
   std::optional<std::string_view> storedText(int index);
+  // What decides how the field's stored text reads (the column's declared type and kind): two
+  // fields with the same text and the same key read as the same value.
+  std::string readingKey(int index) const;
   // Ends the pass; the statement is kept prepared for the next use of the same text.
   void close();
 
