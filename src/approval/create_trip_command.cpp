@@ -23,6 +23,7 @@ class CommandExchange final : public Exchange {
   std::string serverVariable(std::string_view) const override { return {}; }
   void write(std::string_view) override {}
   void redirect(std::string_view) override {}
+  void download(std::string_view, std::string_view, std::string&&) override {}
   void end() override {}
   bool ended() const override { return false; }
   void setStatus(int) override {}

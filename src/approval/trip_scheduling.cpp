@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "approval/assignment_section.h"
+#include "approval/request_history.h"
 #include "approval/trip_creation.h"
 #include "forms/drop_down_lists.h"
 #include "frame/application.h"
@@ -201,6 +202,15 @@ ScheduleOutcome ScheduleRequestAsTrip(Ravadid& app, int32_t requestNumber,
   try {
     request.setField(tripsreq::kFieldtripNum, Value::whole(trip));
     request.update();
+    HistoryLine line;
+    line.tripNumber = requestNumber;
+    line.action = history_action::kTripCreated;
+    line.user = app.session().text("USER");
+    line.role = app.session().text("ROLE");
+    line.at = vb::Now();
+    line.statusBefore = line.statusAfter = vb::Trim(NullToSpace(request.field(tripsreq::kStatus)));
+    line.comment = vb::Trim(NullToSpace(request.field(tripsreq::kStatusComment)));
+    recordHistory(app.tripschlDb(), line);
     transaction.commit();
   } catch (...) {
     deleteTrip(app, trip);

@@ -74,7 +74,7 @@ bool openRequest(Ravadid& app, const std::string& number, std::string_view selec
   takeAuthority(app, authority);
   app.tripRequest.open(std::string(select) + std::to_string(tripNumber) + ")", app.tripschlDb());
   if (!app.tripRequest.eof() &&
-      !MaySeeRequestOf(app.session(), app.tripRequest.field(schema::tripsreq::kCustomer))) {
+      !MaySeeRequestOf(app, app.tripRequest.field(schema::tripsreq::kCustomer))) {
     app.blnEditable = false;
     app.blnApprover = false;
     app.write(kNotYoursMessage);

@@ -211,7 +211,7 @@ void TripRequestDetailPrint_Respond(Ravadid& app) {
         return;
       }
       if (!app.tripRequest.eof() &&
-          !MaySeeRequestOf(session, app.tripRequest.field(tripsreq::kCustomer))) {
+          !MaySeeRequestOf(app, app.tripRequest.field(tripsreq::kCustomer))) {
         app.write(kNotYoursMessage);
         app.tripRequest.close();
         app.closeStep();

@@ -12,6 +12,7 @@
 #include "frame/schema.h"
 #include "frame/store.h"
 #include "frame/text.h"
+#include "search/search_common.h"
 
 namespace ravadid {
 namespace {
@@ -24,10 +25,6 @@ namespace tripsreq = schema::tripsreq;
 
 bool isTrue(std::string_view flag) {
   return vb::equalsIgnoreCase(flag, "True");
-}
-
-bool isBlank(std::string_view text) {
-  return vb::Trim(text).empty();
 }
 
 // A text column where a null reads as empty rather than as one space.
@@ -182,7 +179,7 @@ void SetDestFromREQ(Ravadid& app, int32_t lngTRIPNUM) {
     db::Recordset rs;
     rs.open("SELECT * FROM TRIPSREQ WHERE TRIPNUM = " + std::to_string(lngTRIPNUM),
             app.tripschlDb());
-    if (!rs.eof() && MaySeeRequestOf(app.session(), rs.field(tripsreq::kCustomer))) {
+    if (!rs.eof() && MaySeeRequestOf(app, rs.field(tripsreq::kCustomer))) {
       for (Item& item : items) {
         Value v = rs.field(item.column);
         item.value =
@@ -195,8 +192,8 @@ void SetDestFromREQ(Ravadid& app, int32_t lngTRIPNUM) {
   });
 }
 
-bool MaySeeRequestOf(const Store& session, const Value& requestCustomer) {
-  const std::string own = vb::Trim(session.text("CUSTOMER"));
+bool MaySeeRequestOf(Ravadid& app, const Value& requestCustomer) {
+  const std::string own = vb::Trim(boundCustomer(app));
   const std::string theirs = vb::Trim(textOrEmpty(requestCustomer));
   return own.empty() || theirs.empty() || vb::equalsIgnoreCase(own, theirs);
 }

@@ -19,10 +19,10 @@ inline constexpr const char* kNotYoursMessage =
     "<p>Sorry, you may not see this trip request: it belongs to another customer.</p>";
 
 // Whether the signed-in user may see a request of this customer: a user bound to a customer
-// (the session's CUSTOMER) sees only that customer's requests and those saved without one; a
-// user without a customer sees all. Codes compare as the text columns do, ignoring case and
-// surrounding blanks.
-bool MaySeeRequestOf(const Store& session, const Value& requestCustomer);
+// (the session's CUSTOMER, unless the site lets schools see each other's requests) sees only
+// that customer's requests and those saved without one; a user without a customer sees all.
+// Codes compare as the text columns do, ignoring case and surrounding blanks.
+bool MaySeeRequestOf(Ravadid& app, const Value& requestCustomer);
 
 // Loads the customer's defaults into app.record.customer. Runs its own preamble; opens the
 // connections only when trip.mdb is closed, and then closes them again. Errors are reported

@@ -103,6 +103,9 @@ TEST_F(ScheduleTripTest, TransportSchedulesOnceAndTheFormShowsTheTrip) {
   const std::string trip = tripValue("SELECT TRIPNUM FROM TRIPS WHERE TRIPREQNUM = 20");
   ASSERT_FALSE(trip.empty());
   EXPECT_EQ(requestValue("SELECT FIELDTRIP_NUM FROM TRIPSREQ WHERE TRIPNUM = 20"), trip);
+  EXPECT_EQ(requestValue("SELECT group_concat(ACTION || '/' || USERID || '/' || STATUS_BEFORE ||"
+                         " '/' || STATUS_AFTER) FROM TRIPREQ_HISTORY WHERE TRIPNUM = 20"),
+            "Trip created/dwu/ACCEPTED/ACCEPTED");
   // The posted assignment went into the request and from there into the trip.
   EXPECT_EQ(tripValue("SELECT SCHEDULE || '/' || Type || '/' || NUMTYPE || '/' || Capacity || '/'"
                       " || TICKET_FORMAT || '/' || CALCNUMDRIVERS || '/' || quote(AddlType) FROM"
@@ -139,6 +142,7 @@ TEST_F(ScheduleTripTest, FailedRequestUpdateTakesTheTripOutAgain) {
   EXPECT_EQ(requestValue("SELECT quote(FIELDTRIP_NUM) || SCHEDULE || quote(Type) FROM TRIPSREQ"
                          " WHERE TRIPNUM = 20"),
             "NULLOLDNULL");
+  EXPECT_EQ(requestValue("SELECT COUNT(*) FROM TRIPREQ_HISTORY"), "0");
 }
 
 TEST_F(ScheduleTripTest, TransportRoleIsASetting) {

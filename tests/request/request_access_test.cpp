@@ -25,6 +25,7 @@ TEST(RequestAccessTest, AUserBoundToACustomerSeesOnlyThatCustomersRequestsByNumb
     const char* user;
     Visible request;
     bool sees;
+    bool viewOtherSchools = false;
   };
   const Case cases[] = {
       {"mgarcia", {"1", "Ann Lee"}, true},       // LHS sees LHS
@@ -35,6 +36,8 @@ TEST(RequestAccessTest, AUserBoundToACustomerSeesOnlyThatCustomersRequestsByNumb
       {"dwu", {"3", "Mrs. Keane"}, true},     // no customer of their own: sees all
       {"tnull", {"4", "Sister Ruth"}, true},  // a null customer reads as blank
       {"mgarcia", {"8", "Ms. Blank"}, true},  // no other customer's
+      // The site lets schools see each other's requests, as its request list shows them.
+      {"mgarcia", {"3", "Mrs. Keane"}, true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.user) + " asks for " + c.request.request);
@@ -42,6 +45,7 @@ TEST(RequestAccessTest, AUserBoundToACustomerSeesOnlyThatCustomersRequestsByNumb
     site.requests(
         "INSERT INTO TRIPSREQ (TRIPNUM, Status, CUSTOMER, CONTACT, DESTINATION) VALUES "
         "(8, 'Pending', ' ', 'Ms. Blank', 10)");
+    if (c.viewOtherSchools) site.setting("VIEW_OTHER_SCHOOLS", "True");
     FakeExchange ex;
     site.signIn(ex, c.user, c.user == std::string("k.o'brien") ? "shamrock" : "pw");
     // Opened by its number and printed; then shown again after a post naming the number (the
