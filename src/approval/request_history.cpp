@@ -1,5 +1,8 @@
 #include "approval/request_history.h"
 
+#include <algorithm>
+#include <string>
+
 #include "frame/db/database.h"
 #include "frame/db/nulls.h"
 #include "frame/runtime.h"
@@ -38,12 +41,15 @@ void recordHistory(db::Connection& tripschl, const HistoryLine& line) {
                    sqlText(line.comment) + ")");
 }
 
-std::vector<HistoryLine> readHistory(db::Connection& tripschl, int32_t tripNumber) {
+RequestHistory readHistory(db::Connection& tripschl, int32_t tripNumber, std::size_t newest) {
+  const std::string ofRequest = std::string(" FROM ") + history::kTable + " WHERE " +
+                                history::kTripnum + " = " + std::to_string(tripNumber);
   db::Recordset rows;
-  rows.open(std::string("SELECT * FROM ") + history::kTable + " WHERE " + history::kTripnum +
-                " = " + std::to_string(tripNumber) + " ORDER BY " + history::kId,
+  rows.open("SELECT *" + ofRequest + " ORDER BY " + history::kId + " DESC LIMIT " +
+                std::to_string(newest),
             tripschl);
-  std::vector<HistoryLine> lines;
+  RequestHistory history;
+  std::vector<HistoryLine>& lines = history.lines;
   for (; !rows.eof(); rows.moveNext()) {
     HistoryLine line;
     line.tripNumber = tripNumber;
@@ -58,10 +64,18 @@ std::vector<HistoryLine> readHistory(db::Connection& tripschl, int32_t tripNumbe
     lines.push_back(std::move(line));
   }
   rows.close();
-  return lines;
+  std::reverse(lines.begin(), lines.end());
+  if (lines.size() == newest) {
+    db::Recordset count;
+    count.open("SELECT COUNT(*) AS N" + ofRequest, tripschl);
+    history.earlier = static_cast<std::size_t>(vb::CLng(count.field("N"))) - lines.size();
+    count.close();
+  }
+  return history;
 }
 
-std::string historySection(const std::vector<HistoryLine>& lines) {
+std::string historySection(const RequestHistory& history) {
+  const std::vector<HistoryLine>& lines = history.lines;
   if (lines.empty()) return {};
   std::string html =
       "<section class=\"history\" aria-labelledby=\"h-history\"><h3 id=\"h-history\">History</h3>"
@@ -82,7 +96,13 @@ std::string historySection(const std::vector<HistoryLine>& lines) {
     appendCell(html, "Comment", line.comment);
     html += "</tr>";
   }
-  html += "</tbody></table></section>";
+  html += "</tbody></table>";
+  if (history.earlier > 0) {
+    html += "<p class=\"history-note\">The latest " + std::to_string(lines.size()) +
+            " changes are shown; " + std::to_string(history.earlier) + " earlier " +
+            (history.earlier == 1 ? "change is" : "changes are") + " not.</p>";
+  }
+  html += "</section>";
   return html;
 }
 

@@ -3,6 +3,7 @@
 // printout.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,11 +43,21 @@ struct HistoryLine {
 // back together. A failure raises the database error, so the caller's change is rolled back.
 void recordHistory(db::Connection& tripschl, const HistoryLine& line);
 
-// The lines of one request, oldest first.
-std::vector<HistoryLine> readHistory(db::Connection& tripschl, int32_t tripNumber);
+// The lines the form and the printout show: a request changed more often shows its latest
+// changes, so its page does not grow with every save.
+inline constexpr std::size_t kShownHistoryLines = 50;
+
+struct RequestHistory {
+  std::vector<HistoryLine> lines;  // oldest first
+  std::size_t earlier = 0;         // older lines left out
+};
+
+// The newest lines of one request (at most newest), oldest first.
+RequestHistory readHistory(db::Connection& tripschl, int32_t tripNumber,
+                           std::size_t newest = kShownHistoryLines);
 
 // The "History" section: a table of when, who, action, status before and after, and comment,
-// every value escaped; empty when there are no lines.
-std::string historySection(const std::vector<HistoryLine>& lines);
+// every value escaped, with a note of the lines left out; empty when there are no lines.
+std::string historySection(const RequestHistory& history);
 
 }  // namespace ravadid

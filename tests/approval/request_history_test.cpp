@@ -21,9 +21,10 @@ TEST(RequestHistory, LinesComeBackOldestFirstAndAreShownEscaped) {
   recordHistory(tripschl, {7, "Approved", "mgarcia", "", 46001.25, "UNAPPROVED", "Principal's OK",
                            "<b>Bring slips</b> & lunch"});
 
-  const std::vector<HistoryLine> lines = readHistory(tripschl, 7);
-  ASSERT_EQ(lines.size(), 2u);
-  const std::string html = historySection(lines);
+  const RequestHistory history = readHistory(tripschl, 7);
+  ASSERT_EQ(history.lines.size(), 2u);
+  EXPECT_EQ(history.earlier, 0u);
+  const std::string html = historySection(history);
   for (const char* fragment : {
            "<h3 id=\"h-history\">History</h3>",
            "<td data-label=\"Who\">k.o&#39;brien (TEACHER)</td>",
@@ -37,6 +38,35 @@ TEST(RequestHistory, LinesComeBackOldestFirstAndAreShownEscaped) {
   EXPECT_LT(html.find("Created"), html.find("Approved"));
   EXPECT_EQ(html.find("Deleted"), std::string::npos);
   EXPECT_EQ(historySection(readHistory(tripschl, 9)), "");
+  EXPECT_EQ(html.find("earlier"), std::string::npos);
+}
+
+TEST(RequestHistory, AnOftenChangedRequestShowsItsLatestLines) {
+  testing::TempInstallation site;
+  db::Connection tripschl;
+  tripschl.open((site.dataFolder() / kRequestsFile).string());
+  for (int n = 1; n <= 5; ++n)
+    recordHistory(tripschl, {7, "Saved " + std::to_string(n), "dwu", "", 46000.0 + n, "", "", ""});
+  struct Case {
+    std::size_t newest;
+    const char* first;
+    std::size_t shown;
+    const char* note;
+  };
+  for (const Case& c :
+       {Case{5, "Saved 1", 5, nullptr},
+        Case{4, "Saved 2", 4, "The latest 4 changes are shown; 1 earlier change is not."},
+        Case{2, "Saved 4", 2, "The latest 2 changes are shown; 3 earlier changes are not."}}) {
+    const RequestHistory history = readHistory(tripschl, 7, c.newest);
+    ASSERT_EQ(history.lines.size(), c.shown);
+    EXPECT_EQ(history.lines.front().action, c.first);
+    EXPECT_EQ(history.lines.back().action, "Saved 5");
+    const std::string html = historySection(history);
+    EXPECT_EQ(html.find("earlier") != std::string::npos, c.note != nullptr);
+    if (c.note) {
+      EXPECT_NE(html.find(c.note), std::string::npos) << html;
+    }
+  }
 }
 
 }  // namespace
