@@ -277,10 +277,21 @@ std::string BuildFundDD(Ravadid& app, std::string_view attributes, std::string_v
     const std::string wanted = vb::Trim(fund);
     std::string select = "<select name='fund' width='40' ";
     select.append(attributes).append(">");
+    bool listed = wanted.empty();
     for (int row = 0; row <= table.count; ++row) {
       select.append("<option value='").append(htmlEscape(table.code(row))).append("'");
-      if (vb::equalsIgnoreCase(vb::Trim(table.code(row)), wanted)) select.append(" selected ");
+      if (vb::equalsIgnoreCase(vb::Trim(table.code(row)), wanted)) {
+        select.append(" selected ");
+        listed = true;
+      }
       select.append(">").append(htmlEscape(table.description(row))).append("</option>");
+    }
+    // A request's fund that the list does not hold (one of another customer, chosen by a user
+    // who may override, or one no longer active) stays chosen, so that saving the form keeps it.
+    if (!listed) {
+      const std::string code = htmlEscape(wanted);
+      select.append("<option value='").append(code).append("' selected >").append(code);
+      select.append("</option>");
     }
     select.append("</select>");
     html = std::move(select);

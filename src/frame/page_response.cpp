@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "frame/runtime.h"
+#include "frame/shared_tags.h"
 #include "frame/text.h"
 #include "frame/web_application.h"
 
@@ -70,6 +71,8 @@ std::string messagePage(const MessagePage& page) {
       "</title>\n<link rel=\"stylesheet\" href=\"static/ravadid.css\">\n</head>\n<body>\n"
       "<main class=\"card signin message-page\">\n";
   appendDistrictHeader(html, page.settings);
+  if (!page.signedIn.empty())
+    html.append("  <p class=\"signed-in\">").append(page.signedIn).append("</p>\n");
   html += page.errorReport ? "  <h2>Something went wrong</h2>\n" : "  <h2>Please check</h2>\n";
   html += page.errorReport ? "  <div class=\"message error-report\" role=\"alert\">"
                            : "  <div class=\"message\" role=\"alert\">";
@@ -170,6 +173,7 @@ void PageResponse::finish(const Store& settings) {
     MessagePage page{.messageHtml = held_,
                      .errorReport = startsWithIgnoreCase(held_, "Error in Procedure: "),
                      .settings = &settings,
+                     .signedIn = signedInHtml(inner_.session()),
                      .backHref = backTo_.empty()
                                      ? backHrefFrom(inner_.serverVariable("HTTP_REFERER"),
                                                     inner_.serverVariable("HTTP_HOST"))

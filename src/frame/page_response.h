@@ -18,6 +18,7 @@ struct MessagePage {
   std::string_view messageHtml;     // the text as the handler wrote it (already HTML)
   bool errorReport = false;         // an "Error in Procedure" report rather than a message
   const Store* settings = nullptr;  // the district's name and address, when known
+  std::string signedIn;             // who is signed in, as HTML; empty when nobody is
   std::string backHref;             // where "Go back" leads without script
   bool historyBack = true;          // with script, "Go back" is the browser's back
 };

@@ -6,14 +6,18 @@
 
 namespace ravadid {
 
+std::string signedInHtml(const Store& session) {
+  const std::string user = vb::Trim(session.text("USER"));
+  const std::string role = vb::Trim(session.text("ROLE"));
+  if (user.empty()) return {};
+  std::string html = "Signed in as <strong class=\"user\">" + htmlEscape(user) + "</strong>";
+  if (!role.empty()) html += " <span class=\"role\">" + htmlEscape(role) + "</span>";
+  return html;
+}
+
 bool replaceSharedTag(Ravadid& app, TagEvent& tag) {
   if (!tag.is("WC@SIGNEDIN")) return false;
-  const std::string user = vb::Trim(app.session().text("USER"));
-  const std::string role = vb::Trim(app.session().text("ROLE"));
-  tag.contents.clear();
-  if (user.empty()) return true;
-  tag.contents = "Signed in as <strong class=\"user\">" + htmlEscape(user) + "</strong>";
-  if (!role.empty()) tag.contents += " <span class=\"role\">" + htmlEscape(role) + "</span>";
+  tag.contents = signedInHtml(app.session());
   return true;
 }
 

@@ -1,13 +1,9 @@
 #include "request/request_save.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <iterator>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,9 +14,9 @@
 #include "approval/request_history.h"
 #include "forms/drop_down_lists.h"
 #include "frame/application.h"
-#include "frame/db/connection_handle.h"
 #include "frame/db/database.h"
 #include "frame/db/nulls.h"
+#include "frame/db/write_transaction.h"
 #include "frame/errors.h"
 #include "frame/runtime.h"
 #include "frame/schema.h"
@@ -181,34 +177,9 @@ void redisplayAfterListChange(Ravadid& app) {
   app.setNextItem("RequestDetail");
 }
 
-// ---- One write transaction --------------------------------------------------------------
-
 // Holds the Tripschl.mdb write lock from the read of the stored row to its last write, so that
-// two saves of one request leave one whole version. Rolled back unless committed.
-class WriteTransaction {
- public:
-  explicit WriteTransaction(db::Connection& connection) : handle_(connection.shared()) {
-    if (!handle_) raise(vberr::kDatabase, "The connection is not open.");
-    turn_ = std::unique_lock(db::writerTurn(handle_->path));
-    run("BEGIN IMMEDIATE");
-  }
-  ~WriteTransaction() {
-    if (handle_ && sqlite3_get_autocommit(handle_->db) == 0)
-      sqlite3_exec(handle_->db, "ROLLBACK", nullptr, nullptr, nullptr);
-  }
-  WriteTransaction(const WriteTransaction&) = delete;
-  WriteTransaction& operator=(const WriteTransaction&) = delete;
-
-  void commit() { run("COMMIT"); }
-
- private:
-  void run(const char* sql) {
-    if (sqlite3_exec(handle_->db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-      raise(vberr::kDatabase, sqlite3_errmsg(handle_->db));
-  }
-  std::shared_ptr<db::ConnectionHandle> handle_;
-  std::unique_lock<std::mutex> turn_;  // released after the commit or the rollback
-};
+// two saves of one request leave one whole version.
+using db::WriteTransaction;
 
 // ---- Authority --------------------------------------------------------------------------
 

@@ -101,9 +101,11 @@ export class Visit {
   static phone = phone;
   static axeVersion = axeVersion;
 
-  constructor({context, base, shots, flowName, viewport}) {
+  constructor({context, base, shots, flowName, viewport, root, mail}) {
     this.context = context;
     this.base = base;
+    this.root = root;  // the installation served
+    this.mail = mail;  // the SMTP server's folder of received messages
     this.shots = shots;
     this.flowName = flowName;
     this.viewport = viewport ?? desktop;

@@ -7,16 +7,16 @@ import {join} from 'node:path';
 
 import {Visit} from './checks.mjs';
 
-const PAGE = 'RavadidLarkdale.asp';
+export const PAGE = 'RavadidLarkdale.asp';
 
-function expect(condition, message) {
+export function expect(condition, message) {
   if (!condition) throw new Error(message);
 }
 
-async function text(locator) { return (await locator.innerText()).trim(); }
+export async function text(locator) { return (await locator.innerText()).trim(); }
 
 // The sign-in page, filled and sent with one of its two start buttons.
-async function signIn(visit, page, user, password, start = 'Work With Trip Requests') {
+export async function signIn(visit, page, user, password, start = 'Work With Trip Requests') {
   await page.goto(visit.url());
   await visit.check(page, 'sign-in');
   await page.fill('input[name=user]', user);
@@ -35,7 +35,7 @@ async function expectRequestList(page, user) {
       signedIn.toLowerCase().includes(user), `signed-in line "${signedIn}" does not name ${user}`);
 }
 
-function resultRows(page) {
+export function resultRows(page) {
   // Each request is two rows; the first holds the link to it.
   return page.locator('.results-scroll tr[bgcolor]:has(a[href*="WCI=RequestDetail"])');
 }
@@ -45,7 +45,7 @@ async function rowStatuses(page) {
   return rows.locator('td:nth-child(6)').allInnerTexts();
 }
 
-async function press(page, name, value) {
+export async function press(page, name, value) {
   await Promise.all(
       [page.waitForNavigation(), page.click(`input[name=${name}][value="${value}"]`)]);
 }
@@ -579,7 +579,7 @@ export const flows = [
 ];
 
 // The rows of a CSV file as Python's csv module reads it.
-function csvRows(file) {
+export function csvRows(file) {
   const bytes = readFileSync(file);
   expect(bytes[0] === 0xef && bytes[1] === 0xbb && bytes[2] === 0xbf, 'the file has no BOM');
   expect(bytes.includes('\r\n'), 'the file does not end its lines with CR LF');
@@ -601,7 +601,7 @@ async function printedText(visit, page) {
 
 // ---- The request form ---------------------------------------------------------------------
 
-function formOf(page) { return page.locator('form[name=TripRequestDetail]'); }
+export function formOf(page) { return page.locator('form[name=TripRequestDetail]'); }
 
 async function expectEditableForm(page) {
   const form = formOf(page);
@@ -637,7 +637,7 @@ async function chooseDatePart(select, spellings) {
   await select.selectOption(match.value);
 }
 
-async function chooseDate(form, prefix, date) {
+export async function chooseDate(form, prefix, date) {
   const twoDigits = (n) => String(n).padStart(2, '0');
   const month = date.getMonth() + 1;
   const monthName = date.toLocaleString('en-US', {month: 'long'});
@@ -679,14 +679,14 @@ const tripReports = [
 ];
 
 // The text of a PDF, one entry per sheet (pdftotext of poppler-utils).
-function pdfSheets(file) {
+export function pdfSheets(file) {
   const out = spawnSync('pdftotext', ['-layout', file, '-'], {encoding: 'utf8'});
   if (out.status !== 0) throw new Error(`pdftotext failed: ${out.stderr || out.error}`);
   return out.stdout.split('\f').filter((sheet) => sheet.trim() !== '');
 }
 
 // The report's number cells (first cell of the rows that open a request or trip).
-async function reportNumbers(report) {
+export async function reportNumbers(report) {
   return report.locator('.report-table tbody tr[bgcolor] > td:first-child').evaluateAll(
       (cells) => cells.map((c) => c.innerText.trim()).filter((t) => /^\d+$/.test(t)));
 }
@@ -779,7 +779,7 @@ async function typeRequestValues(page) {
   return typed;
 }
 
-async function openLookup(visit, page, button, title) {
+export async function openLookup(visit, page, button, title) {
   await press(page, 'btnSubmit', button);
   await visit.check(page, `lookup-${button}`);
   const heading = await text(page.locator('h2'));
@@ -789,7 +789,7 @@ async function openLookup(visit, page, button, title) {
 
 // Searches, checks the results, picks the first row by tapping it and returns its second cell
 // (the customer's name, the destination's description, the fund's number).
-async function searchAndPick(visit, page, field, value) {
+export async function searchAndPick(visit, page, field, value) {
   await page.fill(field, value);
   await Promise.all([page.waitForNavigation(), page.press(field, 'Enter')]);
   await visit.check(page, 'found');
@@ -802,7 +802,7 @@ async function searchAndPick(visit, page, field, value) {
 }
 
 // Returns to the form and checks that it kept every typed value.
-async function returnToForm(visit, page, typed) {
+export async function returnToForm(visit, page, typed) {
   await press(page, 'btnSubmit2', 'Return');
   await visit.check(page, 'form-again');
   const form = formOf(page);
@@ -834,34 +834,40 @@ const transportFlows = [
       await press(page, 'btnSubmit', 'Save');
       visit.dialogAnswer = null;
       await visit.check(page, 'accepted');
-      const schedule = page.locator('a:text-is("Schedule as a trip")');
-      expect(await schedule.count() === 1, `accepted request ${number} is not offered as a trip`);
-      await Promise.all([page.waitForNavigation(), schedule.click()]);
-      await visit.check(page, 'assignment');
-      expect((await text(page.locator('.request-number'))) === number,
-             'the assignment page names another request');
-      await page.selectOption('select[name=Type]', {index: 1});
-      await page.fill('input[name=NUMTYPE]', '1');
-      await press(page, 'btnSubmit', 'Create the Trip');
-      await visit.check(page, 'scheduled');
-      const trip = await text(page.locator('.trip-scheduled strong'));
-      expect(/^[0-9]+$/.test(trip), `the form shows trip "${trip}"`);
-      expect(await page.locator('a:text-is("Schedule as a trip")').count() === 0,
-             'a scheduled request is offered as a trip again');
-
-      // The field trip search finds the new trip by the request it came from.
-      await press(page, 'btnSubmit', '**Exit**');
-      await press(page, 'btnsubmit', 'View Field Trips');
-      await page.fill('input[name=TRIPREQNUM]', number);
-      await press(page, 'btnsubmit', 'Search');
-      await visit.check(page, 'trip-found');
-      const rows = page.locator('.results-scroll tr[bgcolor]:has(td[rowspan])');
-      expect(await rows.count() === 1, `the field trip search does not find request ${number}`);
-      const row = await text(rows.first());
-      expect(row.startsWith(trip), `the request's trip is not ${trip}: ${row}`);
+      await scheduleAndFind(visit, page, number);
     },
   },
 ];
+
+// From an accepted request's form: "Schedule as a trip", the assignment page, "Create the Trip",
+// then the field trip search finds the new trip by the request it came from. Returns its number.
+export async function scheduleAndFind(visit, page, number) {
+  const schedule = page.locator('a:text-is("Schedule as a trip")');
+  expect(await schedule.count() === 1, `accepted request ${number} is not offered as a trip`);
+  await Promise.all([page.waitForNavigation(), schedule.click()]);
+  await visit.check(page, 'assignment');
+  expect((await text(page.locator('.request-number'))) === number,
+         'the assignment page names another request');
+  await page.selectOption('select[name=Type]', {index: 1});
+  await page.fill('input[name=NUMTYPE]', '1');
+  await press(page, 'btnSubmit', 'Create the Trip');
+  await visit.check(page, 'scheduled');
+  const trip = await text(page.locator('.trip-scheduled strong'));
+  expect(/^[0-9]+$/.test(trip), `the form shows trip "${trip}"`);
+  expect(await page.locator('a:text-is("Schedule as a trip")').count() === 0,
+         'a scheduled request is offered as a trip again');
+
+  await press(page, 'btnSubmit', '**Exit**');
+  await press(page, 'btnsubmit', 'View Field Trips');
+  await page.fill('input[name=TRIPREQNUM]', number);
+  await press(page, 'btnsubmit', 'Search');
+  await visit.check(page, 'trip-found');
+  const rows = page.locator('.results-scroll tr[bgcolor]:has(td[rowspan])');
+  expect(await rows.count() === 1, `the field trip search does not find request ${number}`);
+  const row = await text(rows.first());
+  expect(row.startsWith(trip), `the request's trip is not ${trip}: ${row}`);
+  return trip;
+}
 
 flows.push(...tripReportFlows, ...transportFlows);
 
@@ -869,7 +875,8 @@ export const pending = [];
 
 // Fills the request form: a destination (chosen first, since choosing one redisplays the form),
 // the departure date with the return on the same day, times, counts, contact, purpose and fund.
-async function fillRequest(page, {departure, destination}) {
+export async function fillRequest(
+    page, {departure, destination, lists = ['fund', 'tripcat', 'grade'], times = ['DEP', 'RET']}) {
   const form = formOf(page);
   if (destination) {
     const dest = form.locator('select[name=dest]');
@@ -877,9 +884,10 @@ async function fillRequest(page, {departure, destination}) {
         (all) => all.map((o) => o.value).find((v) => v.trim() !== '' && v !== '0'));
     await Promise.all([page.waitForNavigation(), dest.selectOption(value)]);
   }
-  await chooseDate(form, 'Dep', departure);
+  if (departure) await chooseDate(form, 'Dep', departure);
   await form.locator('input[name=chkDefaultReturnDate]').check();
   for (const [prefix, hour, ampm] of [['DEP', '9', 'AM'], ['RET', '2', 'PM']]) {
+    if (!times.includes(prefix)) continue;
     await form.locator(`select[name=${prefix}_HOUR]`).selectOption(hour);
     await form.locator(`select[name=${prefix}_MIN]`).selectOption('0');
     await form.locator(`input[name=${prefix}_AMPM][value=${ampm}]`).check();
@@ -888,7 +896,7 @@ async function fillRequest(page, {departure, destination}) {
   await form.locator('input[name=NUMADULTS]').fill('3');
   await form.locator('input[name=Contact]').fill('Ms. Rivera');
   await form.locator('input[name=PURPOSE]').fill('Science museum');
-  for (const name of ['fund', 'tripcat', 'grade']) {
+  for (const name of lists) {
     const list = form.locator(`select[name=${name}]`);
     if (!(await list.count())) continue;
     const value = await list.locator('option').evaluateAll(

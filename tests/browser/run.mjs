@@ -3,10 +3,13 @@
 //
 //   node run.mjs RAVADID_BINARY [SHOTS_DIR]
 //
+// The installation's mail goes to a loopback SMTP server (tests/support/smtp_sink.py) that keeps
+// each message in a folder the flows read.
+//
 // Exits non-zero when a flow fails. Flows in the pending set are skipped with a PENDING line;
 // RAVADID_BROWSER_PENDING=1 runs them as well; RAVADID_BROWSER_ONLY=a,b runs only the flows named.
 import {spawn, spawnSync} from 'node:child_process';
-import {mkdirSync, mkdtempSync, rmSync} from 'node:fs';
+import {mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync} from 'node:fs';
 import {connect, createServer} from 'node:net';
 import {tmpdir} from 'node:os';
 import {dirname, join, resolve} from 'node:path';
@@ -15,16 +18,19 @@ import {chromium} from 'playwright-core';
 
 import {axeTags, Visit} from './checks.mjs';
 import {flows, pending} from './flows.mjs';
+import {journey} from './journey.mjs';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const source = resolve(here, '..', '..');
 const binary = resolve(process.argv[2] ?? join(source, 'build', 'ravadid'));
 const shots = resolve(process.argv[3] ?? join(source, 'build', 'browser-shots'));
+const mailFolder = join(shots, 'mail');  // one folder per message, kept with the screenshots
 const chromiumPath = '/usr/bin/chromium';
-const suiteSeconds = 540;  // the whole run, so a hung browser or server cannot hold ctest
-const flowSeconds = 60;
+const suiteSeconds = 780;  // the whole run, so a hung browser or server cannot hold ctest
+const flowSeconds = 60;    // unless a flow says how long it may take
 let served;  // { server, base, log } once the server listens
 let root;    // the temporary installation
+let sink;    // the SMTP server
 
 function freePort() {
   return new Promise((done, fail) => {
@@ -47,10 +53,32 @@ function portOpen(port) {
   });
 }
 
-// The demo installation in a temporary folder and the server on it.
-async function startServer(root) {
+// The SMTP server on loopback, run by the system's Python (python3-aiosmtpd); resolves with its
+// port once it listens.
+function startSink(folder) {
+  mkdirSync(folder, {recursive: true});
+  const sinkScript = join(source, 'tests', 'support', 'smtp_sink.py');
+  const child =
+      spawn('/usr/bin/python3', [sinkScript, folder], {stdio: ['ignore', 'pipe', 'inherit']});
+  return new Promise((done, fail) => {
+    let out = '';
+    child.stdout.on('data', (chunk) => {
+      out += chunk;
+      const port = /^(\d+)\n/.exec(out);
+      if (port) done({child, port: Number(port[1])});
+    });
+    child.once('exit', (code) => fail(new Error(`smtp_sink.py exited with ${code}`)));
+  });
+}
+
+// The demo installation in a temporary folder, its mail sent to the sink, and the server on it.
+async function startServer(root, smtpPort) {
   const init = spawnSync(binary, ['init', '--root', root, '--demo'], {encoding: 'utf8'});
   if (init.status !== 0) throw new Error(`ravadid init failed: ${init.stderr || init.stdout}`);
+  const ini = join(root, 'trip.ini');
+  writeFileSync(ini, readFileSync(ini, 'utf8')
+                         .replace(/^SmtpServer=.*$/m, 'SmtpServer=127.0.0.1')
+                         .replace(/^SmtpPort=.*$/m, `SmtpPort=${smtpPort}`));
   const port = await freePort();
   const log = [];
   const server = spawn(
@@ -97,9 +125,10 @@ async function runFlow(browser, base, flow) {
   const context = await browser.newContext(
       {viewport: flow.viewport ?? Visit.desktop, ...(flow.contextOptions ?? {})});
   context.setDefaultTimeout(15000);
-  const visit = new Visit({context, base, shots, flowName: flow.name, viewport: flow.viewport});
+  const visit = new Visit(
+      {context, base, shots, flowName: flow.name, viewport: flow.viewport, root, mail: mailFolder});
   try {
-    await withTimeout(flow.run(visit), flowSeconds, flow.name);
+    await withTimeout(flow.run(visit), flow.seconds ?? flowSeconds, flow.name);
     await visit.finish();
   } finally {
     await context.close();
@@ -114,14 +143,15 @@ async function main() {
   const runPending = process.env.RAVADID_BROWSER_PENDING === '1';
   // RAVADID_BROWSER_ONLY=name,name runs only those flows (while working on a page).
   const only = (process.env.RAVADID_BROWSER_ONLY ?? '').split(',').filter((n) => n !== '');
-  const chosen = (runPending ? [...flows, ...pending] : flows)
+  const chosen = (runPending ? [...flows, ...journey, ...pending] : [...flows, ...journey])
                      .filter((flow) => only.length === 0 || only.includes(flow.name));
   const started = Date.now();
   let passed = 0;
   let failed = 0;
   let browser;
   try {
-    served = await startServer(root);
+    sink = await startSink(mailFolder);
+    served = await startServer(root, sink.port);
     const {base} = served;
     browser = await chromium.launch({
       executablePath: chromiumPath,
@@ -152,6 +182,7 @@ async function main() {
   } finally {
     if (browser) await browser.close().catch(() => {});
     if (served) await stopServer(served.server);
+    if (sink) sink.child.kill('SIGKILL');
     rmSync(root, {recursive: true, force: true});
   }
   const skipped = runPending ? 0 : pending.length;
@@ -163,6 +194,7 @@ async function main() {
 const guard = setTimeout(() => {
   console.log(`FAIL suite: more than ${suiteSeconds} s`);
   if (served) served.server.kill('SIGKILL');
+  if (sink) sink.child.kill('SIGKILL');
   if (root) rmSync(root, {recursive: true, force: true});
   process.exit(1);
 }, suiteSeconds * 1000);

@@ -101,6 +101,15 @@ TEST_F(PageResponseTest, AMessagePageShowsTheDistrictAndLeadsBack) {
   EXPECT_NE(body.find("<title>Field Trip Requests - Error</title>"), std::string::npos);
   EXPECT_NE(body.find("<h1>Larkdale &lt;USD&gt;</h1>\n    <p>555-0100</p>"), std::string::npos);
   EXPECT_NE(body.find("<a href=\"RavadidLarkdale.asp?WCI=Login&amp;WCU\""), std::string::npos);
+  EXPECT_EQ(body.find("signed-in"), std::string::npos) << "nobody is signed in";
+
+  FakeExchange signedIn;
+  signedIn.sessionStore.set("USER", "o'neil<b>");
+  signedIn.sessionStore.set("ROLE", "CLERK");
+  EXPECT_NE(answer("Message", signedIn)
+                .find("</header>\n  <p class=\"signed-in\">Signed in as <strong class=\"user\">"
+                      "o&#39;neil&lt;b&gt;</strong> <span class=\"role\">CLERK</span></p>\n"),
+            std::string::npos);
 }
 
 TEST(BackHref, OnlyThisSitesPageIsLedBackTo) {
