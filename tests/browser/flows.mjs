@@ -728,7 +728,9 @@ async function printReport(visit, page, type, report) {
   if (await chooser.locator('#btnLast').count()) {
     await Promise.all([chooser.waitForNavigation(), chooser.click('#btnNext')]);
     expect(await reportPageNumber(chooser) === 2, 'Next does not show page 2');
-    await Promise.all([chooser.waitForNavigation(), chooser.click('#btnLast')]);
+    // With two pages (the demo's counts follow the date it was made), page 2 is the last.
+    if (await chooser.locator('#btnLast').count())
+      await Promise.all([chooser.waitForNavigation(), chooser.click('#btnLast')]);
     await visit.check(chooser, `${report.page}-last`);
     expect(
         (await chooser.locator('#btnNext, #btnLast').count()) === 0,

@@ -270,6 +270,8 @@ export const journey = [
       const number = await form.locator('input[name=TRIPNUM]').inputValue();
       expect(/^[0-9]+$/.test(number), `the saved form shows request "${number}"`);
       await chooseDate(form, 'Dep', days.full);
+      // The saved form no longer ticks "same day": the return date moves with the box only.
+      await form.locator('input[name=chkDefaultReturnDate]').check();
       await press(page, 'btnSubmit', 'Save');
       await visit.check(page, 'saved-full-day');
       expect(/already has \d+ trips on this date/.test(await text(page.locator('body'))),
@@ -279,7 +281,7 @@ export const journey = [
       await expectNotice(visit, {to: 'wes.principal@larkdale.example', request: number,
                                  says: 'needs your approval'});
       await toRequestList(page);
-      await signOutAndBack(visit, page, 'clerk', ['Ms. Okafor']);
+      await signOutAndBack(visit, page, 'clerk', ['Ms. Rivera']);
 
       // The principal finds it in the queue and approves it; transportation is told.
       await signIn(visit, page, 'wes.principal', 'principal');
@@ -295,7 +297,7 @@ export const journey = [
       await expectNotice(visit, {to: 'wes.teacher@larkdale.example', request: number,
                                  says: 'New Status: PRINCIPAL APPROVED'});
       await toRequestList(page);
-      await signOutAndBack(visit, page, 'wes.principal', ['Ms. Okafor']);
+      await signOutAndBack(visit, page, 'wes.principal', ['Ms. Rivera']);
 
       // Transportation, the next approver, denies another request and accepts this one.
       await signIn(visit, page, 'transport', 'transport');
